@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+
+#include "catalogue/DeviceEventLog.h"
+#include "platform/Platform.h"
+#include "runtime/MainThreadQueue.h"
+
+namespace tavrin {
+
+// The process-wide objects: the main-thread queue, the platform's services and everything the
+// devices share (the event log now; the monitors and the device store come with their
+// subsystems). The application makes one; every test makes its own.
+class AppContext {
+public:
+    // `platform` must have been made with `queue`.
+    AppContext(std::unique_ptr<MainThreadQueue> queue, std::unique_ptr<Platform> platform);
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    MainThreadQueue& queue() { return *queue_; }
+    Platform& platform() { return *platform_; }
+    DeviceEventLog& eventLog() { return eventLog_; }
+
+private:
+    // Destroyed in reverse: whatever holds platform registrations goes first, then the platform
+    // stops its callbacks, then the log, and the queue last, without running what is left in it.
+    std::unique_ptr<MainThreadQueue> queue_;
+    DeviceEventLog eventLog_;
+    std::unique_ptr<Platform> platform_;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/CaptureDeviceService.h"
+#include "platform/DeviceFramework.h"
+#include "platform/SymbolCatalog.h"
+
+namespace tavrin {
+
+// Every OS service the application uses, from one backend chosen at start.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual DeviceFramework& deviceFramework() = 0;
+    virtual CaptureDeviceService& captureDevices() = 0;
+    virtual const SymbolCatalog& symbols() const = 0;
+};
+
+}  // namespace tavrin

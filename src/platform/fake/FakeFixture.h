@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+#include "platform/SXCaptureSource.h"
+#include "platform/SXDisplay.h"
+
+namespace tavrin {
+
+struct FakeCaptureDeviceSpec {
+    QString deviceType;
+    std::int32_t transportType = 0;
+};
+
+struct FakeCaptureSourceSpec {
+    QString id;
+    SXCaptureSource::Values values;
+    bool isDeskView = false;
+    // Absent when the framework lists a device that the capture service doesn't know.
+    std::optional<FakeCaptureDeviceSpec> captureDevice;
+};
+
+struct FakeDisplaySpec {
+    DisplayID id = 0;
+    SXDisplay::Values values;
+};
+
+enum class FakeDeviceKind { camera, microphone, display };
+
+// One timed change of the demo scenario.
+struct FakeScenarioStep {
+    enum class Action { unplug, replug, setAvailability, setName };
+
+    std::chrono::milliseconds at{0};
+    Action action = Action::unplug;
+    FakeDeviceKind kind = FakeDeviceKind::camera;
+    QString deviceID;  // a display's ID in decimal
+    QString value;
+};
+
+// The seed of the fake platform: its devices, symbols, authorization and a timed scenario.
+struct FakeFixture {
+    QList<FakeCaptureSourceSpec> cameras;
+    QList<FakeCaptureSourceSpec> microphones;
+    QList<FakeDisplaySpec> displays;
+    QStringList symbols;
+    bool isCameraAuthorized = true;
+    bool isMicrophoneAuthorized = true;
+    QList<FakeScenarioStep> scenario;
+
+    // Parses a fixture file. Anything malformed gives no fixture and a message naming the place.
+    static std::optional<FakeFixture> parse(const QByteArray& json, QString* error);
+
+    // The fixture built into the application for the demo.
+    static FakeFixture demo();
+};
+
+}  // namespace tavrin

@@ -1,0 +1,153 @@
+#include "platform/fake/FakePlatform.h"
+
+namespace tavrin {
+
+FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
+    : notifications_(std::make_unique<NotificationThread>()),
+      queue_(queue),
+      framework_(queue, *notifications_, fixture.isCameraAuthorized,
+                 fixture.isMicrophoneAuthorized),
+      symbols_(fixture.symbols) {
+    for (const auto& camera : fixture.cameras) {
+        plugCamera(camera);
+    }
+    for (const auto& microphone : fixture.microphones) {
+        plugMicrophone(microphone);
+    }
+    for (const auto& display : fixture.displays) {
+        plugDisplay(display);
+    }
+}
+
+FakePlatform::~FakePlatform() {
+    scenarioTimers_.clear();
+    // Deliver what is in flight and stop, before the objects its callbacks name go away.
+    notifications_.reset();
+}
+
+void FakePlatform::plugCamera(const FakeCaptureSourceSpec& spec) {
+    plugCaptureSource(FakeDeviceKind::camera, spec);
+}
+
+void FakePlatform::plugMicrophone(const FakeCaptureSourceSpec& spec) {
+    plugCaptureSource(FakeDeviceKind::microphone, spec);
+}
+
+void FakePlatform::plugCaptureSource(FakeDeviceKind kind, const FakeCaptureSourceSpec& spec) {
+    if (spec.captureDevice) {
+        captureDevices_.add(std::make_shared<FakeCaptureDevice>(
+            spec.id, spec.captureDevice->deviceType, spec.captureDevice->transportType));
+    }
+    if (kind == FakeDeviceKind::camera) {
+        knownCameras_.insert(spec.id, spec);
+        framework_.setDeskView(spec.id, spec.isDeskView);
+        framework_.cameras().plug(std::make_shared<SXCamera>(spec.id, spec.values));
+    } else {
+        knownMicrophones_.insert(spec.id, spec);
+        framework_.microphones().plug(std::make_shared<SXMicrophone>(spec.id, spec.values));
+    }
+}
+
+void FakePlatform::plugDisplay(const FakeDisplaySpec& spec) {
+    knownDisplays_.insert(spec.id, spec);
+    framework_.displays().plug(std::make_shared<SXDisplay>(spec.id, spec.values));
+}
+
+void FakePlatform::unplugCamera(const QString& id) {
+    unplugCaptureSource(FakeDeviceKind::camera, id);
+}
+
+void FakePlatform::unplugMicrophone(const QString& id) {
+    unplugCaptureSource(FakeDeviceKind::microphone, id);
+}
+
+void FakePlatform::unplugCaptureSource(FakeDeviceKind kind, const QString& id) {
+    captureDevices_.remove(id);
+    if (kind == FakeDeviceKind::camera) {
+        framework_.cameras().unplug(id);
+    } else {
+        framework_.microphones().unplug(id);
+    }
+}
+
+void FakePlatform::unplugDisplay(DisplayID id) { framework_.displays().unplug(id); }
+
+bool FakePlatform::replug(FakeDeviceKind kind, const QString& id) {
+    switch (kind) {
+        case FakeDeviceKind::camera:
+            if (!knownCameras_.contains(id)) {
+                return false;
+            }
+            plugCamera(knownCameras_.value(id));
+            return true;
+        case FakeDeviceKind::microphone:
+            if (!knownMicrophones_.contains(id)) {
+                return false;
+            }
+            plugMicrophone(knownMicrophones_.value(id));
+            return true;
+        case FakeDeviceKind::display: {
+            const auto displayID = DisplayID(id.toUInt());
+            if (!knownDisplays_.contains(displayID)) {
+                return false;
+            }
+            plugDisplay(knownDisplays_.value(displayID));
+            return true;
+        }
+    }
+    return false;
+}
+
+template <typename Mutate>
+void FakePlatform::change(FakeDeviceKind kind, const QString& id, Mutate mutate) {
+    switch (kind) {
+        case FakeDeviceKind::camera:
+            framework_.cameras().change(id, mutate);
+            break;
+        case FakeDeviceKind::microphone:
+            framework_.microphones().change(id, mutate);
+            break;
+        case FakeDeviceKind::display:
+            framework_.displays().change(DisplayID(id.toUInt()), mutate);
+            break;
+    }
+}
+
+void FakePlatform::setAvailability(FakeDeviceKind kind, const QString& id,
+                                   const SXAvailability& value) {
+    change(kind, id, [value](auto& device) { device.availability.send(value); });
+}
+
+void FakePlatform::setLocalizedName(FakeDeviceKind kind, const QString& id, const QString& name) {
+    change(kind, id, [name](auto& device) { device.localizedName.send(name); });
+}
+
+void FakePlatform::startScenario(const QList<FakeScenarioStep>& steps) {
+    for (const auto& step : steps) {
+        scenarioTimers_.push_back(queue_.schedule(step.at, [this, step] { runStep(step); }));
+    }
+}
+
+void FakePlatform::runStep(const FakeScenarioStep& step) {
+    using Action = FakeScenarioStep::Action;
+    switch (step.action) {
+        case Action::unplug:
+            if (step.kind == FakeDeviceKind::display) {
+                unplugDisplay(DisplayID(step.deviceID.toUInt()));
+            } else {
+                unplugCaptureSource(step.kind, step.deviceID);
+            }
+            break;
+        case Action::replug:
+            replug(step.kind, step.deviceID);
+            break;
+        case Action::setAvailability:
+            setAvailability(step.kind, step.deviceID, SXAvailability::fromRawValue(step.value));
+            break;
+        case Action::setName:
+            setLocalizedName(step.kind, step.deviceID, step.value);
+            break;
+    }
+}
+
+}  // namespace tavrin
