@@ -111,8 +111,8 @@ void ConsoleMonitor::printNewEvents(const QUuid& deviceID) {
     for (; printed < events.size(); ++printed) {
         const auto& event = events[printed];
         if (printsEvents_) {
-            out_ << DeviceEventLog::timestampText(event.timestamp) << "  [" << event.source
-                 << "] " << event.message << '\n';
+            out_ << DeviceEventLog::timestampText(event.timestamp) << "  [" << event.source << "] "
+                 << event.message << '\n';
         }
     }
     out_.flush();

@@ -20,12 +20,13 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(
         QStringLiteral("Inspects the computer's cameras, microphones and displays."));
     parser.addHelpOption();
-    QCommandLineOption listOption(QStringLiteral("list"), QStringLiteral("Print the devices and quit."));
+    QCommandLineOption listOption(QStringLiteral("list"),
+                                  QStringLiteral("Print the devices and quit."));
     QCommandLineOption eventsOption(QStringLiteral("events"),
                                     QStringLiteral("Print every device event as it happens."));
-    QCommandLineOption secondsOption(
-        QStringLiteral("seconds"), QStringLiteral("With --events, quit after <n> seconds."),
-        QStringLiteral("n"));
+    QCommandLineOption secondsOption(QStringLiteral("seconds"),
+                                     QStringLiteral("With --events, quit after <n> seconds."),
+                                     QStringLiteral("n"));
     parser.addOptions({listOption, eventsOption, secondsOption});
     parser.process(application);
 

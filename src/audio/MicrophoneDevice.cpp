@@ -21,7 +21,9 @@ std::shared_ptr<MicrophoneDevice> MicrophoneDevice::create(
     return device;
 }
 
-DeviceEntry MicrophoneDevice::entry() { return DeviceEntry(shared_from_this()); }
+DeviceEntry MicrophoneDevice::entry() {
+    return DeviceEntry(shared_from_this());
+}
 
 std::shared_ptr<SXMicrophone> MicrophoneDevice::sxMicrophone() const {
     return std::static_pointer_cast<SXMicrophone>(sourceObject());

@@ -15,19 +15,22 @@ std::shared_ptr<CameraDevice> CameraDevice::create(AppContext& context,
     std::shared_ptr<CameraDevice> device(new CameraDevice(context, camera));
     device->subscribe(camera);
     // The format and frame-rate parts stay absent until the camera follows its capture device.
-    QStringList parts{absentText(), absentText(),
-                      device->usagePart()};
+    QStringList parts{absentText(), absentText(), device->usagePart()};
     parts += device->captureDeviceDiscoveryParts();
     device->recordEvent(discoveryMessage(device->localizedName(), parts), EventSource::discovery);
     return device;
 }
 
-DeviceEntry CameraDevice::entry() { return DeviceEntry(shared_from_this()); }
+DeviceEntry CameraDevice::entry() {
+    return DeviceEntry(shared_from_this());
+}
 
 std::shared_ptr<SXCamera> CameraDevice::sxCamera() const {
     return std::static_pointer_cast<SXCamera>(sourceObject());
 }
 
-void CameraDevice::update(const std::shared_ptr<SXCamera>& camera) { adopt(camera); }
+void CameraDevice::update(const std::shared_ptr<SXCamera>& camera) {
+    adopt(camera);
+}
 
 }  // namespace tavrin

@@ -5,6 +5,7 @@
 #include "catalogue/EventSource.h"
 #include "runtime/AssignIfChanged.h"
 #include "runtime/FourCharCode.h"
+#include "runtime/RandomUuid.h"
 #include "runtime/TextFormat.h"
 #include "runtime/WeakReceiver.h"
 
@@ -14,7 +15,7 @@ CaptureSourceDevice::CaptureSourceDevice(AppContext& context,
                                          std::shared_ptr<SXCaptureSource> source)
     : context_(context),
       id_(source->id()),
-      uuid_(QUuid::createUuid()),
+      uuid_(makeRandomUuid()),
       source_(std::move(source)),
       avDevice_(context.platform().captureDevices().deviceWithUniqueID(id_)),
       localizedName_(source_->localizedName.value()),

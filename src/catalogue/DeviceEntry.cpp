@@ -122,7 +122,9 @@ SidebarDevice& DeviceEntry::device() const {
     return std::visit([](const auto& device) -> SidebarDevice& { return *device; }, device_);
 }
 
-QUuid DeviceEntry::id() const { return device().uuid(); }
+QUuid DeviceEntry::id() const {
+    return device().uuid();
+}
 
 QString DeviceEntry::localizedName() const {
     return std::visit([](const auto& device) { return device->localizedName(); }, device_);
@@ -159,21 +161,19 @@ bool DeviceEntry::isAvailable() const {
 }
 
 QString DeviceEntry::modelID() const {
-    return std::visit(
-        Overloaded{
-            [](const std::shared_ptr<DisplayDevice>&) { return QString(); },
-            [](const auto& device) { return device->modelID(); },
-        },
-        device_);
+    return std::visit(Overloaded{
+                          [](const std::shared_ptr<DisplayDevice>&) { return QString(); },
+                          [](const auto& device) { return device->modelID(); },
+                      },
+                      device_);
 }
 
 QString DeviceEntry::manufacturer() const {
-    return std::visit(
-        Overloaded{
-            [](const std::shared_ptr<DisplayDevice>&) { return QString(); },
-            [](const auto& device) { return device->manufacturer(); },
-        },
-        device_);
+    return std::visit(Overloaded{
+                          [](const std::shared_ptr<DisplayDevice>&) { return QString(); },
+                          [](const auto& device) { return device->manufacturer(); },
+                      },
+                      device_);
 }
 
 std::optional<QString> DeviceEntry::subtitle() const {
@@ -230,7 +230,8 @@ std::optional<StatusTint> DeviceEntry::statusDotColor() const {
     if (const auto camera = this->camera(); camera && camera->isRunningSomewhere()) {
         return StatusTint::green;
     }
-    if (const auto microphone = this->microphone(); microphone && microphone->isRunningSomewhere()) {
+    if (const auto microphone = this->microphone();
+        microphone && microphone->isRunningSomewhere()) {
         return StatusTint::orange;
     }
     return std::nullopt;

@@ -58,6 +58,8 @@ private:
         device_;
 };
 
-inline size_t qHash(const DeviceEntry& entry, size_t seed = 0) { return qHash(entry.id(), seed); }
+inline size_t qHash(const DeviceEntry& entry, size_t seed = 0) {
+    return qHash(entry.id(), seed);
+}
 
 }  // namespace tavrin

@@ -1,6 +1,7 @@
 #include "catalogue/DeviceEventLog.h"
 
 #include <QDateTime>
+#include "runtime/RandomUuid.h"
 
 namespace tavrin {
 
@@ -8,9 +9,8 @@ DeviceEventLog::DeviceEventLog(MainThreadQueue& queue) : queue_(queue) {}
 
 // The log belongs to the AppContext, which keeps the queue alive longer than the log and never
 // runs it after the log is gone; so the task may hold the log directly.
-void DeviceEventLog::record(const QString& message, const QString& source,
-                            const QUuid& deviceID) {
-    DeviceEvent event{QUuid::createUuid(), std::chrono::system_clock::now(), source, message};
+void DeviceEventLog::record(const QString& message, const QString& source, const QUuid& deviceID) {
+    DeviceEvent event{makeRandomUuid(), std::chrono::system_clock::now(), source, message};
     queue_.post([this, deviceID, event = std::move(event)]() mutable {
         append(deviceID, std::move(event));
     });

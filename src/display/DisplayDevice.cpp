@@ -4,6 +4,7 @@
 #include "catalogue/ChangeMessage.h"
 #include "catalogue/DeviceEntry.h"
 #include "catalogue/EventSource.h"
+#include "runtime/RandomUuid.h"
 #include "runtime/TextFormat.h"
 #include "runtime/WeakReceiver.h"
 
@@ -13,8 +14,7 @@ namespace {
 
 // Geometry compares exactly: Qt's own operators allow a fuzzy margin, which would hide changes.
 bool exactlyEqual(const QRectF& a, const QRectF& b) {
-    return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() &&
-           a.height() == b.height();
+    return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
 }
 
 bool exactlyEqual(const std::optional<QRectF>& a, const std::optional<QRectF>& b) {
@@ -43,7 +43,7 @@ QString optionalRectText(const std::optional<QRectF>& rect) {
 DisplayDevice::DisplayDevice(AppContext& context, std::shared_ptr<SXDisplay> display)
     : context_(context),
       id_(display->id()),
-      uuid_(QUuid::createUuid()),
+      uuid_(makeRandomUuid()),
       sxDisplay_(std::move(display)),
       localizedName_(sxDisplay_->localizedName.value()),
       isMain_(sxDisplay_->isMain.value()),
@@ -59,13 +59,16 @@ std::shared_ptr<DisplayDevice> DisplayDevice::create(AppContext& context,
     return device;
 }
 
-DeviceEntry DisplayDevice::entry() { return DeviceEntry(shared_from_this()); }
+DeviceEntry DisplayDevice::entry() {
+    return DeviceEntry(shared_from_this());
+}
 
 void DisplayDevice::subscribe(const std::shared_ptr<SXDisplay>& display) {
     sxCancellables_.clear();
     // The framework delivers on the main thread; the receivers still hold the model weakly.
     auto weakly = [this](auto setter) { return weakReceiver(this, setter); };
-    sxCancellables_.push_back(display->localizedName.subscribe(weakly(&DisplayDevice::setLocalizedName)));
+    sxCancellables_.push_back(
+        display->localizedName.subscribe(weakly(&DisplayDevice::setLocalizedName)));
     sxCancellables_.push_back(display->isMain.subscribe(weakly(&DisplayDevice::setIsMain)));
     sxCancellables_.push_back(display->frame.subscribe(weakly(&DisplayDevice::setFrame)));
     sxCancellables_.push_back(

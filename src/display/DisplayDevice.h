@@ -75,7 +75,7 @@ private:
     QRectF frame_;
     SXAvailability availability_;
     const QString symbolName_;
-    QSizeF backingPixelSize_;
+    QSizeF backingPixelSize_{0, 0};
     std::optional<QRectF> visibleFrame_;
     std::vector<Subscription> sxCancellables_;
 };

@@ -7,7 +7,8 @@ namespace tavrin {
 
 // Device type strings of capture devices.
 namespace CaptureDeviceType {
-inline const QString builtInWideAngleCamera = QStringLiteral("AVCaptureDeviceTypeBuiltInWideAngleCamera");
+inline const QString builtInWideAngleCamera =
+    QStringLiteral("AVCaptureDeviceTypeBuiltInWideAngleCamera");
 inline const QString continuityCamera = QStringLiteral("AVCaptureDeviceTypeContinuityCamera");
 inline const QString deskViewCamera = QStringLiteral("AVCaptureDeviceTypeDeskViewCamera");
 inline const QString external = QStringLiteral("AVCaptureDeviceTypeExternal");

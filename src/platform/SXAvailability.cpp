@@ -55,11 +55,14 @@ SXAvailability SXAvailability::fromRawValue(const QString& rawValue) {
     return availability;
 }
 
-QString SXAvailability::caseName() const { return rawValue_; }
+QString SXAvailability::caseName() const {
+    return rawValue_;
+}
 
 QString SXAvailability::status() const {
     const auto* entry = findCase(case_);
-    return entry ? QString::fromLatin1(entry->status) : QStringLiteral("Unknown (%1)").arg(rawValue_);
+    return entry ? QString::fromLatin1(entry->status)
+                 : QStringLiteral("Unknown (%1)").arg(rawValue_);
 }
 
 QString SXAvailability::recoverySuggestion() const {

@@ -4,7 +4,9 @@ namespace tavrin {
 
 namespace {
 
-bool isPrintableAscii(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
+bool isPrintableAscii(std::uint8_t byte) {
+    return byte >= 0x20 && byte <= 0x7E;
+}
 
 std::uint8_t byteAt(FourCharCode code, int index) {
     return std::uint8_t(code >> (8 * (3 - index)));

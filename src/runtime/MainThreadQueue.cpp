@@ -13,7 +13,9 @@ TimerHandle& TimerHandle::operator=(TimerHandle&& other) noexcept {
     return *this;
 }
 
-TimerHandle::~TimerHandle() { cancel(); }
+TimerHandle::~TimerHandle() {
+    cancel();
+}
 
 void TimerHandle::cancel() {
     if (cancelled_) {
@@ -22,6 +24,8 @@ void TimerHandle::cancel() {
     }
 }
 
-bool TimerHandle::isActive() const { return cancelled_ && !cancelled_->load(); }
+bool TimerHandle::isActive() const {
+    return cancelled_ && !cancelled_->load();
+}
 
 }  // namespace tavrin

@@ -44,8 +44,7 @@ TimerHandle QtMainThreadQueue::schedule(std::chrono::milliseconds delay, Task ta
     } else {
         const auto due = now() + delay;
         post([this, due, done = std::move(done), task = std::move(task)]() mutable {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(due - now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - now());
             startTimer(std::max(left, std::chrono::milliseconds(0)), std::move(done),
                        std::move(task));
         });
@@ -66,8 +65,12 @@ void QtMainThreadQueue::startTimer(std::chrono::milliseconds delay,
                        });
 }
 
-MainThreadQueue::Clock::time_point QtMainThreadQueue::now() const { return Clock::now(); }
+MainThreadQueue::Clock::time_point QtMainThreadQueue::now() const {
+    return Clock::now();
+}
 
-bool QtMainThreadQueue::isMainThread() const { return std::this_thread::get_id() == mainThread_; }
+bool QtMainThreadQueue::isMainThread() const {
+    return std::this_thread::get_id() == mainThread_;
+}
 
 }  // namespace tavrin

@@ -22,8 +22,7 @@ int fractionDigits(double value) {
 
 QString numberText(double value, bool grouping) {
     QLocale locale;
-    locale.setNumberOptions(grouping ? QLocale::DefaultNumberOptions
-                                     : QLocale::OmitGroupSeparator);
+    locale.setNumberOptions(grouping ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);
     const int digits = fractionDigits(value);
     // Round first so that a tiny negative value reads "0", not "-0".
     double rounded = value;
@@ -35,12 +34,20 @@ QString numberText(double value, bool grouping) {
 
 }  // namespace
 
-QString yesNoText(bool value) { return value ? QStringLiteral("yes") : QStringLiteral("no"); }
+QString yesNoText(bool value) {
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
+}
 
-QString absentText() { return QStringLiteral("\u2014"); }
+QString absentText() {
+    return QStringLiteral("\u2014");
+}
 
-QString localizedNumberText(double value) { return numberText(value, true); }
+QString localizedNumberText(double value) {
+    return numberText(value, true);
+}
 
-QString localizedNumberTextWithoutGrouping(double value) { return numberText(value, false); }
+QString localizedNumberTextWithoutGrouping(double value) {
+    return numberText(value, false);
+}
 
 }  // namespace tavrin

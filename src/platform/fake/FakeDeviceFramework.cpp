@@ -2,8 +2,7 @@
 
 namespace tavrin {
 
-FakeDeviceFramework::FakeDeviceFramework(MainThreadQueue& queue,
-                                         NotificationThread& notifications,
+FakeDeviceFramework::FakeDeviceFramework(MainThreadQueue& queue, NotificationThread& notifications,
                                          bool cameraAuthorized, bool microphoneAuthorized)
     : cameras_(queue, notifications),
       microphones_(queue, notifications),
@@ -16,7 +15,8 @@ Subscription FakeDeviceFramework::cameraUpdates(bool includeDeskView,
     FakeDeviceList<SXCamera>::Filter filter;
     if (!includeDeskView) {
         filter = [ids = deskViewIDs_](const SXCamera& camera) {
-            return !ids.withLock([&](const QSet<QString>& set) { return set.contains(camera.id()); });
+            return !ids.withLock(
+                [&](const QSet<QString>& set) { return set.contains(camera.id()); });
         };
     }
     return cameras_.subscribe(std::move(handler), std::move(filter));

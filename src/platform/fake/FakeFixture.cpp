@@ -147,10 +147,11 @@ QList<FakeCaptureSourceSpec> readCaptureSources(Reader& root, const char* key) {
         spec.isDeskView = reader.boolean("deskView", false);
         const auto capture = reader.object().value(QStringLiteral("captureDevice"));
         if (!capture.isUndefined() && !capture.isNull()) {
-            auto captureReader = reader.child(capture, reader.path() + QStringLiteral(".captureDevice"));
-            spec.captureDevice = FakeCaptureDeviceSpec{
-                captureReader.string("deviceType", true),
-                captureReader.transportType("transportType")};
+            auto captureReader =
+                reader.child(capture, reader.path() + QStringLiteral(".captureDevice"));
+            spec.captureDevice =
+                FakeCaptureDeviceSpec{captureReader.string("deviceType", true),
+                                      captureReader.transportType("transportType")};
         }
         sources.append(spec);
     }
@@ -176,7 +177,8 @@ QList<FakeDisplaySpec> readDisplays(Reader& root) {
 }
 
 template <typename Enum, std::size_t Count>
-std::optional<Enum> lookup(const QString& text, const std::pair<const char*, Enum> (&table)[Count]) {
+std::optional<Enum> lookup(const QString& text,
+                           const std::pair<const char*, Enum> (&table)[Count]) {
     for (const auto& [name, value] : table) {
         if (text == QLatin1String(name)) {
             return value;
@@ -250,9 +252,9 @@ std::optional<FakeFixture> FakeFixture::parse(const QByteArray& json, QString* e
     for (const auto& symbol : root.array("symbols")) {
         fixture.symbols.append(symbol.toString());
     }
-    auto authorization = root.child(
-        document.object().value(QStringLiteral("authorization")).toObject(),
-        QStringLiteral("fixture.authorization"));
+    auto authorization =
+        root.child(document.object().value(QStringLiteral("authorization")).toObject(),
+                   QStringLiteral("fixture.authorization"));
     fixture.isCameraAuthorized = authorization.boolean("camera", true);
     fixture.isMicrophoneAuthorized = authorization.boolean("microphone", true);
     fixture.scenario = readScenario(root);

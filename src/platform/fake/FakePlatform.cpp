@@ -38,18 +38,19 @@ void FakePlatform::plugCaptureSource(FakeDeviceKind kind, const FakeCaptureSourc
         captureDevices_.add(std::make_shared<FakeCaptureDevice>(
             spec.id, spec.captureDevice->deviceType, spec.captureDevice->transportType));
     }
+    known_.withLock([&](KnownDevices& known) {
+        (kind == FakeDeviceKind::camera ? known.cameras : known.microphones).insert(spec.id, spec);
+    });
     if (kind == FakeDeviceKind::camera) {
-        knownCameras_.insert(spec.id, spec);
         framework_.setDeskView(spec.id, spec.isDeskView);
         framework_.cameras().plug(std::make_shared<SXCamera>(spec.id, spec.values));
     } else {
-        knownMicrophones_.insert(spec.id, spec);
         framework_.microphones().plug(std::make_shared<SXMicrophone>(spec.id, spec.values));
     }
 }
 
 void FakePlatform::plugDisplay(const FakeDisplaySpec& spec) {
-    knownDisplays_.insert(spec.id, spec);
+    known_.withLock([&](KnownDevices& known) { known.displays.insert(spec.id, spec); });
     framework_.displays().plug(std::make_shared<SXDisplay>(spec.id, spec.values));
 }
 
@@ -70,30 +71,31 @@ void FakePlatform::unplugCaptureSource(FakeDeviceKind kind, const QString& id) {
     }
 }
 
-void FakePlatform::unplugDisplay(DisplayID id) { framework_.displays().unplug(id); }
+void FakePlatform::unplugDisplay(DisplayID id) {
+    framework_.displays().unplug(id);
+}
 
 bool FakePlatform::replug(FakeDeviceKind kind, const QString& id) {
+    const auto known = known_.withLock([](const KnownDevices& devices) { return devices; });
     switch (kind) {
         case FakeDeviceKind::camera:
-            if (!knownCameras_.contains(id)) {
-                return false;
+            if (known.cameras.contains(id)) {
+                plugCamera(known.cameras.value(id));
+                return true;
             }
-            plugCamera(knownCameras_.value(id));
-            return true;
+            return false;
         case FakeDeviceKind::microphone:
-            if (!knownMicrophones_.contains(id)) {
-                return false;
+            if (known.microphones.contains(id)) {
+                plugMicrophone(known.microphones.value(id));
+                return true;
             }
-            plugMicrophone(knownMicrophones_.value(id));
-            return true;
-        case FakeDeviceKind::display: {
-            const auto displayID = DisplayID(id.toUInt());
-            if (!knownDisplays_.contains(displayID)) {
-                return false;
+            return false;
+        case FakeDeviceKind::display:
+            if (known.displays.contains(DisplayID(id.toUInt()))) {
+                plugDisplay(known.displays.value(DisplayID(id.toUInt())));
+                return true;
             }
-            plugDisplay(knownDisplays_.value(displayID));
-            return true;
-        }
+            return false;
     }
     return false;
 }

@@ -10,6 +10,7 @@
 #include "platform/fake/FakeFixture.h"
 #include "platform/fake/FakeSymbolCatalog.h"
 #include "platform/fake/NotificationThread.h"
+#include "runtime/Mutex.h"
 
 namespace tavrin {
 
@@ -62,9 +63,13 @@ private:
     FakeDeviceFramework framework_;
     FakeCaptureDeviceService captureDevices_;
     FakeSymbolCatalog symbols_;
-    QHash<QString, FakeCaptureSourceSpec> knownCameras_;
-    QHash<QString, FakeCaptureSourceSpec> knownMicrophones_;
-    QHash<DisplayID, FakeDisplaySpec> knownDisplays_;
+    // Every device plugged so far, for replugging; mutators may come from any thread.
+    struct KnownDevices {
+        QHash<QString, FakeCaptureSourceSpec> cameras;
+        QHash<QString, FakeCaptureSourceSpec> microphones;
+        QHash<DisplayID, FakeDisplaySpec> displays;
+    };
+    Mutex<KnownDevices> known_;
     std::vector<TimerHandle> scenarioTimers_;
 };
 

@@ -9,7 +9,8 @@ namespace tavrin {
 
 class FakeSymbolCatalog final : public SymbolCatalog {
 public:
-    explicit FakeSymbolCatalog(const QStringList& names = {}) : names_(names.begin(), names.end()) {}
+    explicit FakeSymbolCatalog(const QStringList& names = {})
+        : names_(names.begin(), names.end()) {}
 
     bool hasSymbol(const QString& name) const override { return names_.contains(name); }
 
