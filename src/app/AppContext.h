@@ -1,12 +1,16 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include "catalogue/DeviceEventLog.h"
 #include "platform/Platform.h"
 #include "runtime/MainThreadQueue.h"
 
 namespace tavrin {
+
+class AudioDeviceUsageMonitor;
+class AudioDeviceMuteMonitor;
 
 // The process-wide objects: the main-thread queue, the platform's services and everything the
 // devices share (the event log now; the monitors and the device store come with their
@@ -22,6 +26,9 @@ public:
     MainThreadQueue& queue() { return *queue_; }
     Platform& platform() { return *platform_; }
     DeviceEventLog& eventLog() { return eventLog_; }
+    // The process-wide audio monitors, made on first use from any thread.
+    AudioDeviceUsageMonitor& audioUsageMonitor();
+    AudioDeviceMuteMonitor& audioMuteMonitor();
 
 private:
     // Destroyed in reverse: whatever holds platform registrations goes first, then the platform
@@ -29,6 +36,10 @@ private:
     std::unique_ptr<MainThreadQueue> queue_;
     DeviceEventLog eventLog_;
     std::unique_ptr<Platform> platform_;
+    std::once_flag audioUsageMonitorOnce_;
+    std::shared_ptr<AudioDeviceUsageMonitor> audioUsageMonitor_;
+    std::once_flag audioMuteMonitorOnce_;
+    std::shared_ptr<AudioDeviceMuteMonitor> audioMuteMonitor_;
 };
 
 }  // namespace tavrin

@@ -2,6 +2,8 @@
 
 #include "platform/CaptureDeviceService.h"
 #include "platform/DeviceFramework.h"
+#include "platform/ObjectPropertyService.h"
+#include "platform/ProcessNameService.h"
 #include "platform/SymbolCatalog.h"
 
 namespace tavrin {
@@ -14,6 +16,8 @@ public:
     virtual DeviceFramework& deviceFramework() = 0;
     virtual CaptureDeviceService& captureDevices() = 0;
     virtual const SymbolCatalog& symbols() const = 0;
+    virtual ObjectPropertyService& audioHardware() = 0;
+    virtual ProcessNameService& processNames() = 0;
 };
 
 }  // namespace tavrin

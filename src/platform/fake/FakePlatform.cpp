@@ -7,7 +7,8 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
       queue_(queue),
       framework_(queue, *notifications_, fixture.isCameraAuthorized,
                  fixture.isMicrophoneAuthorized),
-      symbols_(fixture.symbols) {
+      symbols_(fixture.symbols),
+      audioHardware_(*notifications_) {
     for (const auto& camera : fixture.cameras) {
         plugCamera(camera);
     }

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/fake/FakeAudioHardware.h"
 #include "platform/fake/FakeCaptureDeviceService.h"
 #include "platform/fake/FakeDeviceFramework.h"
 #include "platform/fake/FakeFixture.h"
+#include "platform/fake/FakeProcessNameService.h"
 #include "platform/fake/FakeSymbolCatalog.h"
 #include "platform/fake/NotificationThread.h"
 #include "runtime/Mutex.h"
@@ -24,9 +26,13 @@ public:
     DeviceFramework& deviceFramework() override { return framework_; }
     CaptureDeviceService& captureDevices() override { return captureDevices_; }
     const SymbolCatalog& symbols() const override { return symbols_; }
+    ObjectPropertyService& audioHardware() override { return audioHardware_; }
+    ProcessNameService& processNames() override { return processNames_; }
 
     FakeDeviceFramework& fakeFramework() { return framework_; }
     FakeCaptureDeviceService& fakeCaptureDevices() { return captureDevices_; }
+    FakeAudioHardware& fakeAudioHardware() { return audioHardware_; }
+    FakeProcessNameService& fakeProcessNames() { return processNames_; }
     NotificationThread& notifications() { return *notifications_; }
 
     // Blocks until every callback queued on the notification thread has been posted to the
@@ -63,6 +69,8 @@ private:
     FakeDeviceFramework framework_;
     FakeCaptureDeviceService captureDevices_;
     FakeSymbolCatalog symbols_;
+    FakeAudioHardware audioHardware_;
+    FakeProcessNameService processNames_;
     // Every device plugged so far, for replugging; mutators may come from any thread.
     struct KnownDevices {
         QHash<QString, FakeCaptureSourceSpec> cameras;

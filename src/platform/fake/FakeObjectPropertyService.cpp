@@ -1,0 +1,230 @@
+#include "platform/fake/FakeObjectPropertyService.h"
+
+namespace tavrin {
+
+using Operation = FakeFault::Operation;
+
+FakeObjectPropertyService::FakeObjectPropertyService(NotificationThread& notifications)
+    : notifications_(notifications) {}
+
+std::optional<OSStatus> FakeObjectPropertyService::takeFault(State& state, Operation operation,
+                                                             ObjectID object,
+                                                             const PropertyAddress& address) {
+    ++state.calls[std::size_t(operation)];
+    for (auto it = state.faults.begin(); it != state.faults.end(); ++it) {
+        if (it->operation != operation || (it->object && *it->object != object) ||
+            (it->address && *it->address != address)) {
+            continue;
+        }
+        const auto status = it->status;
+        if (it->times > 0 && --it->times == 0) {
+            state.faults.erase(it);
+        }
+        return status;
+    }
+    return std::nullopt;
+}
+
+bool FakeObjectPropertyService::hasProperty(ObjectID object, const PropertyAddress& address) {
+    return state_.withLock([&](State& state) {
+        if (takeFault(state, Operation::hasProperty, object, address)) {
+            return false;
+        }
+        PropertyValue ignored;
+        if (computedProperty(state, object, address, PropertyValue(), ignored)) {
+            return true;
+        }
+        const auto found = state.objects.constFind(object);
+        return found != state.objects.constEnd() && found->properties.contains(address);
+    });
+}
+
+OSStatus FakeObjectPropertyService::isPropertySettable(ObjectID object,
+                                                       const PropertyAddress& address,
+                                                       bool& settable) {
+    return state_.withLock([&](State& state) -> OSStatus {
+        if (const auto status = takeFault(state, Operation::isSettable, object, address)) {
+            return *status;
+        }
+        const auto found = state.objects.constFind(object);
+        if (found == state.objects.constEnd()) {
+            return OSStatusCode::badObject;
+        }
+        const auto property = found->properties.constFind(address);
+        if (property == found->properties.constEnd()) {
+            return OSStatusCode::unknownProperty;
+        }
+        settable = property->isSettable;
+        return OSStatusCode::noError;
+    });
+}
+
+OSStatus FakeObjectPropertyService::getPropertyData(ObjectID object, const PropertyAddress& address,
+                                                    const PropertyValue& qualifier,
+                                                    PropertyValue& value) {
+    return state_.withLock([&](State& state) -> OSStatus {
+        if (const auto status = takeFault(state, Operation::get, object, address)) {
+            return *status;
+        }
+        if (const auto status = computedProperty(state, object, address, qualifier, value)) {
+            return *status;
+        }
+        const auto found = state.objects.constFind(object);
+        if (found == state.objects.constEnd()) {
+            return OSStatusCode::badObject;
+        }
+        const auto property = found->properties.constFind(address);
+        if (property == found->properties.constEnd()) {
+            return OSStatusCode::unknownProperty;
+        }
+        value = property->value;
+        return OSStatusCode::noError;
+    });
+}
+
+OSStatus FakeObjectPropertyService::setPropertyData(ObjectID object, const PropertyAddress& address,
+                                                    const PropertyValue& value) {
+    return edit([&](State& state, Changes& changes) -> OSStatus {
+        if (const auto status = takeFault(state, Operation::set, object, address)) {
+            return *status;
+        }
+        if (const auto status = specialSet(state, object, address, value, changes)) {
+            return *status;
+        }
+        const auto found = state.objects.find(object);
+        if (found == state.objects.end()) {
+            return OSStatusCode::badObject;
+        }
+        const auto property = found->properties.find(address);
+        if (property == found->properties.end()) {
+            return OSStatusCode::unknownProperty;
+        }
+        if (!property->isSettable) {
+            return OSStatusCode::illegalOperation;
+        }
+        if (property->value.index() != value.index()) {
+            return OSStatusCode::badPropertySize;
+        }
+        store(state, object, address, value, changes);
+        return OSStatusCode::noError;
+    });
+}
+
+OSStatus FakeObjectPropertyService::addPropertyListener(ObjectID object,
+                                                        const PropertyAddress& address,
+                                                        PropertyListenerBlock block) {
+    return state_.withLock([&](State& state) -> OSStatus {
+        if (const auto status = takeFault(state, Operation::addListener, object, address)) {
+            return *status;
+        }
+        if (!state.objects.contains(object) || !block) {
+            return OSStatusCode::badObject;
+        }
+        state.listeners.push_back(Registration{object, address, std::move(block)});
+        return OSStatusCode::noError;
+    });
+}
+
+OSStatus FakeObjectPropertyService::removePropertyListener(ObjectID object,
+                                                           const PropertyAddress& address,
+                                                           const PropertyListenerBlock& block) {
+    return state_.withLock([&](State& state) -> OSStatus {
+        if (const auto status = takeFault(state, Operation::removeListener, object, address)) {
+            return *status;
+        }
+        const auto found =
+            std::find_if(state.listeners.begin(), state.listeners.end(), [&](const auto& entry) {
+                return entry.object == object && entry.address == address && entry.block == block;
+            });
+        if (found == state.listeners.end()) {
+            return OSStatusCode::badObject;
+        }
+        state.listeners.erase(found);
+        return OSStatusCode::noError;
+    });
+}
+
+void FakeObjectPropertyService::addFault(const FakeFault& fault) {
+    state_.withLock([&](State& state) { state.faults.push_back(fault); });
+}
+
+void FakeObjectPropertyService::clearFaults() {
+    state_.withLock([](State& state) { state.faults.clear(); });
+}
+
+void FakeObjectPropertyService::changeProperty(ObjectID object, const PropertyAddress& address,
+                                               PropertyValue value) {
+    edit([&](State& state, Changes& changes) {
+        store(state, object, address, std::move(value), changes);
+    });
+}
+
+void FakeObjectPropertyService::notifyListeners(ObjectID object, const PropertyAddress& address) {
+    notify(Changes{{object, address}});
+}
+
+std::size_t FakeObjectPropertyService::listenerCount(ObjectID object,
+                                                     const PropertyAddress& address) const {
+    return state_.withLock([&](const State& state) {
+        return std::size_t(std::count_if(
+            state.listeners.begin(), state.listeners.end(),
+            [&](const auto& entry) { return entry.object == object && entry.address == address; }));
+    });
+}
+
+std::size_t FakeObjectPropertyService::listenerCount() const {
+    return state_.withLock([](const State& state) { return state.listeners.size(); });
+}
+
+int FakeObjectPropertyService::callCount(Operation operation) const {
+    return state_.withLock([&](const State& state) { return state.calls[std::size_t(operation)]; });
+}
+
+void FakeObjectPropertyService::store(State& state, ObjectID object, const PropertyAddress& address,
+                                      PropertyValue value, Changes& changes,
+                                      std::optional<bool> settable) {
+    auto& property = state.objects[object].properties[address];
+    if (settable) {
+        property.isSettable = *settable;
+    }
+    if (property.value != value) {
+        property.value = std::move(value);
+        changes.append({object, address});
+    }
+}
+
+std::optional<OSStatus> FakeObjectPropertyService::computedProperty(State&, ObjectID,
+                                                                    const PropertyAddress&,
+                                                                    const PropertyValue&,
+                                                                    PropertyValue&) {
+    return std::nullopt;
+}
+
+std::optional<OSStatus> FakeObjectPropertyService::specialSet(State&, ObjectID,
+                                                              const PropertyAddress&,
+                                                              const PropertyValue&, Changes&) {
+    return std::nullopt;
+}
+
+// Each change is told on the notification thread to the blocks registered for it at that moment,
+// so a listener removed before the notification arrives is not called.
+void FakeObjectPropertyService::notify(const Changes& changes) {
+    for (const auto& [object, address] : changes) {
+        notifications_.deliver([this, object, address] {
+            const auto blocks = state_.withLock([&](const State& state) {
+                std::vector<PropertyListenerBlock> blocks;
+                for (const auto& entry : state.listeners) {
+                    if (entry.object == object && entry.address == address) {
+                        blocks.push_back(entry.block);
+                    }
+                }
+                return blocks;
+            });
+            for (const auto& block : blocks) {
+                (*block)({address});
+            }
+        });
+    }
+}
+
+}  // namespace tavrin
