@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every test twice: in a normal build and with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Run from anywhere, as root on Debian 12.
+# AddressSanitizer and UndefinedBehaviorSanitizer. Before that, the parsers of untrusted USB
+# input are fuzzed for a few seconds. Run from anywhere, as root on Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
 jobs=$(nproc)
+
+echo "== fuzzing the USB descriptor walk and the location-ID parser briefly"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTAVRIN_FUZZ=ON -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCHMARKS=OFF
+cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer
+corpus=$(mktemp -d)
+cp fuzz/corpus/uvc/* "$corpus"/
+./build-fuzz/fuzz/uvc_descriptor_fuzzer -max_total_time=5 -print_final_stats=1 "$corpus"
+rm -rf "$corpus"
 
 run_suite() {
   local dir=$1

@@ -17,12 +17,12 @@ DevicePropertyMonitor::~DevicePropertyMonitor() {
 void DevicePropertyMonitor::start() {
     std::weak_ptr<DevicePropertyMonitor> weak = weak_from_this();
     // Without it the monitor follows only the devices present now.
-    devicesListener_ = PropertyListener::registered(service_, systemObjectID, addresses_.deviceList,
-                                                    [weak](const auto&) {
-                                                        if (auto monitor = weak.lock()) {
-                                                            monitor->refresh();
-                                                        }
-                                                    });
+    devicesListener_ = AudioPropertyListener::registered(
+        service_, systemObjectID, addresses_.deviceList, [weak](const auto&) {
+            if (auto monitor = weak.lock()) {
+                monitor->refresh();
+            }
+        });
     refresh();
 }
 
@@ -64,7 +64,7 @@ void DevicePropertyMonitor::refresh() {
 
     std::vector<ObjectID> newDevices;
     // Listeners released here are unregistered after the lock, when the last reference goes.
-    std::vector<std::shared_ptr<PropertyListener>> released;
+    std::vector<std::shared_ptr<AudioPropertyListener>> released;
     state_.withLock([&](State& state) {
         for (auto it = state.listeners.begin(); it != state.listeners.end();) {
             if (devices.contains(it.key())) {
@@ -78,7 +78,7 @@ void DevicePropertyMonitor::refresh() {
             if (state.listeners.contains(device) || !follows(device)) {
                 continue;
             }
-            std::shared_ptr<PropertyListener> listener = PropertyListener::registered(
+            std::shared_ptr<AudioPropertyListener> listener = AudioPropertyListener::registered(
                 service_, device, addresses_.value, [weak, device](const auto&) {
                     if (auto monitor = weak.lock()) {
                         monitor->deviceChanged(device);

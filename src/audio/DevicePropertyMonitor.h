@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/PropertyListener.h"
+#include "audio/AudioPropertyListener.h"
 #include "runtime/Mutex.h"
 
 namespace tavrin {
@@ -61,7 +61,7 @@ protected:
 private:
     struct State {
         QHash<QString, std::map<SubscriberID, Callback>> subscribers;
-        QHash<ObjectID, std::shared_ptr<PropertyListener>> listeners;
+        QHash<ObjectID, std::shared_ptr<AudioPropertyListener>> listeners;
         SubscriberID nextSubscriberID = 0;
     };
 
@@ -71,7 +71,7 @@ private:
 
     const Addresses addresses_;
     Mutex<State> state_;
-    std::unique_ptr<PropertyListener> devicesListener_;
+    std::unique_ptr<AudioPropertyListener> devicesListener_;
 };
 
 }  // namespace tavrin

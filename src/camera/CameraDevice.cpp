@@ -1,5 +1,6 @@
 #include "camera/CameraDevice.h"
 
+#include "app/AppContext.h"
 #include "catalogue/ChangeMessage.h"
 #include "catalogue/DeviceEntry.h"
 #include "catalogue/EventSource.h"
@@ -31,6 +32,20 @@ std::shared_ptr<SXCamera> CameraDevice::sxCamera() const {
 
 void CameraDevice::update(const std::shared_ptr<SXCamera>& camera) {
     adopt(camera);
+}
+
+UVCController* CameraDevice::uvcController() {
+    if (!uvcController_) {
+        std::unique_ptr<UVCController> controller;
+        if (avDevice()) {
+            controller = UVCController::open(context_.platform().usb(), avDevice()->uniqueID());
+        }
+        if (controller && !controller->isOpen()) {
+            controller.reset();
+        }
+        uvcController_ = std::move(controller);
+    }
+    return uvcController_->get();
 }
 
 }  // namespace tavrin

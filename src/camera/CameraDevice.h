@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include "catalogue/CaptureSourceDevice.h"
+#include "uvc/UVCController.h"
 
 namespace tavrin {
 
@@ -20,8 +23,14 @@ public:
     // Adopts a newer framework object for the same camera.
     void update(const std::shared_ptr<SXCamera>& camera);
 
+    // The camera's UVC controller, opened on first use from the capture device's unique ID and
+    // kept, present or absent, for the life of the camera: opening is never retried.
+    UVCController* uvcController();
+
 private:
     CameraDevice(AppContext& context, std::shared_ptr<SXCamera> camera);
+
+    std::optional<std::unique_ptr<UVCController>> uvcController_;
 };
 
 }  // namespace tavrin

@@ -5,6 +5,7 @@
 #include "platform/ObjectPropertyService.h"
 #include "platform/ProcessNameService.h"
 #include "platform/SymbolCatalog.h"
+#include "platform/UsbService.h"
 
 namespace tavrin {
 
@@ -18,6 +19,7 @@ public:
     virtual const SymbolCatalog& symbols() const = 0;
     virtual ObjectPropertyService& audioHardware() = 0;
     virtual ProcessNameService& processNames() = 0;
+    virtual UsbService& usb() = 0;
 };
 
 }  // namespace tavrin

@@ -11,6 +11,7 @@
 #include "platform/fake/FakeFixture.h"
 #include "platform/fake/FakeProcessNameService.h"
 #include "platform/fake/FakeSymbolCatalog.h"
+#include "platform/fake/FakeUvcCamera.h"
 #include "platform/fake/NotificationThread.h"
 #include "runtime/Mutex.h"
 
@@ -28,11 +29,13 @@ public:
     const SymbolCatalog& symbols() const override { return symbols_; }
     ObjectPropertyService& audioHardware() override { return audioHardware_; }
     ProcessNameService& processNames() override { return processNames_; }
+    UsbService& usb() override { return usb_; }
 
     FakeDeviceFramework& fakeFramework() { return framework_; }
     FakeCaptureDeviceService& fakeCaptureDevices() { return captureDevices_; }
     FakeAudioHardware& fakeAudioHardware() { return audioHardware_; }
     FakeProcessNameService& fakeProcessNames() { return processNames_; }
+    FakeUsbService& fakeUsb() { return usb_; }
     NotificationThread& notifications() { return *notifications_; }
 
     // Blocks until every callback queued on the notification thread has been posted to the
@@ -71,6 +74,7 @@ private:
     FakeSymbolCatalog symbols_;
     FakeAudioHardware audioHardware_;
     FakeProcessNameService processNames_;
+    FakeUsbService usb_;
     // Every device plugged so far, for replugging; mutators may come from any thread.
     struct KnownDevices {
         QHash<QString, FakeCaptureSourceSpec> cameras;

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "platform/UsbService.h"
+
+namespace tavrin {
+
+// One control of a fake camera: what GET_INFO answers and the values of GET_MIN, GET_MAX, GET_DEF
+// and GET_CUR. SET_CUR stores into `current` when the info's SET bit (1) is set.
+struct FakeUvcControl {
+    std::uint8_t info = 0x03;
+    std::int64_t minimum = 0;
+    std::int64_t maximum = 255;
+    std::int64_t defaultValue = 0;
+    std::int64_t current = 0;
+};
+
+// A USB camera as the registry and its function tables show it, built from the raw bytes of its
+// video-control descriptors. Each step of opening it can be made to fail, and so can any request.
+class FakeUvcCamera : public std::enable_shared_from_this<FakeUvcCamera> {
+public:
+    struct Child {
+        std::optional<std::int64_t> interfaceClass;
+        std::optional<std::int64_t> interfaceSubClass;
+    };
+    // Where opening the camera fails, one switch per step.
+    struct OpenFaults {
+        std::optional<IOReturn> devicePlugIn;
+        bool deviceTableMissing = false;
+        std::optional<IOReturn> interfaceIterator;
+        bool noVideoControlInterface = false;
+        std::optional<IOReturn> interfacePlugIn;
+        bool interfacePlugInMissing = false;
+        bool interfaceTableMissing = false;
+    };
+
+    static std::shared_ptr<FakeUvcCamera> create(std::optional<std::int64_t> locationID,
+                                                 QByteArray videoControlDescriptors,
+                                                 std::uint8_t interfaceNumber = 0);
+
+    // The registry entry that the USB service lists for this camera.
+    std::shared_ptr<UsbRegistryEntry> registryEntry();
+
+    void setChildren(const QList<Child>& children) { children_ = children; }
+    OpenFaults& openFaults() { return openFaults_; }
+    void setControl(std::uint8_t unit, std::uint8_t selector, const FakeUvcControl& control);
+    std::optional<FakeUvcControl> control(std::uint8_t unit, std::uint8_t selector) const;
+    // Fails requests with this bRequest (0 for any) on this unit and selector.
+    void failRequests(std::uint8_t bRequest, std::uint8_t unit, std::uint8_t selector,
+                      IOReturn status = IOReturnCode::pipeStalled);
+
+    int requestCount() const { return int(requests_.size()); }
+    int requestCount(std::uint8_t bRequest, std::uint8_t unit, std::uint8_t selector) const;
+    bool isDeviceOpen() const { return deviceOpen_; }
+    bool isInterfaceOpen() const { return interfaceOpen_; }
+
+private:
+    class Entry;
+    class InterfaceEntry;
+    class PlugIn;
+    class Device;
+    class Interface;
+    struct Request {
+        std::uint8_t bRequest;
+        std::uint8_t unit;
+        std::uint8_t selector;
+    };
+
+    FakeUvcCamera(std::optional<std::int64_t> locationID, QByteArray descriptors,
+                  std::uint8_t interfaceNumber);
+    IOReturn handle(UsbDeviceRequest& request);
+
+    const std::optional<std::int64_t> locationID_;
+    const QByteArray descriptors_;
+    const std::uint8_t interfaceNumber_;
+    QList<Child> children_{{14, 1}, {14, 2}};
+    OpenFaults openFaults_;
+    std::map<std::pair<std::uint8_t, std::uint8_t>, FakeUvcControl> controls_;
+    std::vector<Request> failures_;
+    std::vector<IOReturn> failureStatuses_;
+    std::vector<Request> requests_;
+    bool deviceOpen_ = false;
+    bool interfaceOpen_ = false;
+};
+
+// The fake USB layer: the cameras a test plugs, listed as "IOUSBDevice" entries.
+class FakeUsbService final : public UsbService {
+public:
+    IOReturn matchingServices(const QString& className,
+                              std::vector<std::shared_ptr<UsbRegistryEntry>>& services) override;
+
+    void plug(std::shared_ptr<FakeUvcCamera> camera) { cameras_.push_back(std::move(camera)); }
+    void setMatchingFails(std::optional<IOReturn> status) { matchingFailure_ = status; }
+    int matchingCount() const { return matchingCount_; }
+
+private:
+    std::vector<std::shared_ptr<FakeUvcCamera>> cameras_;
+    std::optional<IOReturn> matchingFailure_;
+    int matchingCount_ = 0;
+};
+
+}  // namespace tavrin

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "camera/CameraDevice.h"
+#include "support/TestEnvironment.h"
+#include "support/UvcFixtures.h"
+#include "uvc/UVCController.h"
+
+namespace tavrin {
+namespace {
+
+using testing::fullWebcam;
+using testing::webcamCameraTerminal;
+using testing::webcamProcessingUnit;
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+
+constexpr std::uint8_t getInfo = 0x86;
+constexpr std::uint8_t getMax = 0x83;
+constexpr std::uint8_t getCur = 0x81;
+constexpr std::uint8_t setCur = 0x01;
+
+class UVCControllerTest : public ::testing::Test {
+protected:
+    std::unique_ptr<UVCController> open(const char* uniqueID = testing::webcamUniqueID) {
+        return UVCController::open(usb_, QString::fromLatin1(uniqueID));
+    }
+
+    FakeUsbService usb_;
+    std::shared_ptr<FakeUvcCamera> camera_ = fullWebcam();
+};
+
+TEST_F(UVCControllerTest, OpensTheCameraOfTheUniqueIDAndClosesItWhenGone) {
+    usb_.plug(camera_);
+    auto controller = open();
+    ASSERT_TRUE(controller);
+    EXPECT_TRUE(controller->isOpen());
+    EXPECT_EQ(controller->cameraTerminalUnitID(), webcamCameraTerminal);
+    EXPECT_EQ(controller->processingUnitID(), webcamProcessingUnit);
+    EXPECT_TRUE(camera_->isDeviceOpen());
+    EXPECT_TRUE(camera_->isInterfaceOpen());
+    controller.reset();
+    EXPECT_FALSE(camera_->isInterfaceOpen());
+    EXPECT_FALSE(camera_->isDeviceOpen());
+}
+
+TEST_F(UVCControllerTest, SkipsDevicesWithoutAVideoControlInterfaceOrALocation) {
+    auto noLocation = FakeUvcCamera::create(std::nullopt, testing::webcamVideoControlDescriptors());
+    auto notVideo = FakeUvcCamera::create(0x14200000, testing::webcamVideoControlDescriptors());
+    notVideo->setChildren({{1, 1}, {14, 2}, {std::nullopt, 1}});
+    usb_.plug(noLocation);
+    usb_.plug(notVideo);
+    usb_.plug(camera_);
+    auto controller = open();
+    ASSERT_TRUE(controller);
+    EXPECT_FALSE(notVideo->isDeviceOpen());
+    EXPECT_TRUE(camera_->isDeviceOpen());
+}
+
+TEST_F(UVCControllerTest, NoCandidateMeansNoLookupAtAll) {
+    usb_.plug(camera_);
+    EXPECT_FALSE(open("FaceTime HD Camera"));
+    EXPECT_EQ(usb_.matchingCount(), 0);
+    EXPECT_FALSE(open("0x9999999999999999"));  // candidates, but no device there
+    EXPECT_EQ(usb_.matchingCount(), 1);
+}
+
+TEST_F(UVCControllerTest, EveryFailureToOpenSaysWhereOnStandardOutput) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeUvcCamera&)> breakIt;
+        std::string output;
+    };
+    const std::string initFailed = "[UVC] init failed: openVideoControlInterface returned nil\n";
+    const Case cases[] = {
+        {"device plug-in", [](auto& c) { c.openFaults().devicePlugIn = IOReturnCode::error; },
+         "[UVC] init failed: makeDeviceInterface returned nil\n"},
+        {"device table", [](auto& c) { c.openFaults().deviceTableMissing = true; },
+         "[UVC] init failed: makeDeviceInterface returned nil\n"},
+        {"iterator", [](auto& c) { c.openFaults().interfaceIterator = IOReturnCode::noDevice; },
+         "[UVC] openVideoControlInterface: CreateInterfaceIterator failed kr=0xe00002c0\n" +
+             initFailed},
+        {"no interface", [](auto& c) { c.openFaults().noVideoControlInterface = true; },
+         "[UVC] openVideoControlInterface: no matching video-control interface in device\n" +
+             initFailed},
+        {"interface plug-in",
+         [](auto& c) { c.openFaults().interfacePlugIn = IOReturnCode::notResponding; },
+         "[UVC] openVideoControlInterface: IOCreatePlugInInterfaceForService(interface) failed "
+         "kr=0xe00002ed\n" +
+             initFailed},
+        {"interface plug-in missing", [](auto& c) { c.openFaults().interfacePlugInMissing = true; },
+         "[UVC] openVideoControlInterface: IOCreatePlugInInterfaceForService(interface) failed "
+         "kr=0x00000000\n" +
+             initFailed},
+        {"interface table", [](auto& c) { c.openFaults().interfaceTableMissing = true; },
+         "[UVC] openVideoControlInterface: QueryInterface for IOUSBInterfaceInterface942 "
+         "returned nil\n" +
+             initFailed},
+    };
+    for (const auto& c : cases) {
+        FakeUsbService usb;
+        auto camera = fullWebcam();
+        c.breakIt(*camera);
+        usb.plug(camera);
+        CaptureStdout();
+        EXPECT_FALSE(UVCController::open(usb, QString::fromLatin1(testing::webcamUniqueID)))
+            << c.name;
+        EXPECT_EQ(GetCapturedStdout(), c.output) << c.name;
+        EXPECT_FALSE(camera->isDeviceOpen()) << c.name;
+    }
+
+    usb_.setMatchingFails(IOReturnCode::error);
+    CaptureStdout();
+    EXPECT_FALSE(open());
+    EXPECT_EQ(GetCapturedStdout(), "[UVC] IOServiceGetMatchingServices failed kr=-536870212\n");
+}
+
+TEST_F(UVCControllerTest, ProbesOnceAndCachesAbsentResultsToo) {
+    usb_.plug(camera_);
+    auto controller = open();
+    const auto brightness = controller->control(UVCUnit::processingUnit, 0x02, 2);
+    ASSERT_TRUE(brightness);
+    EXPECT_EQ(brightness->unitID, webcamProcessingUnit);
+    EXPECT_EQ(brightness->max, 255);
+    EXPECT_EQ(brightness->defaultValue, 128);
+    EXPECT_TRUE(brightness->supportsSet);
+    EXPECT_EQ(camera_->requestCount(), 4);  // GET_INFO, GET_MIN, GET_MAX, GET_DEF
+    controller->control(UVCUnit::processingUnit, 0x02, 2);
+    EXPECT_EQ(camera_->requestCount(), 4);
+
+    EXPECT_FALSE(controller->control(UVCUnit::processingUnit, 0x33, 2));  // unknown control
+    EXPECT_FALSE(controller->control(UVCUnit::processingUnit, 0x33, 2));
+    EXPECT_EQ(camera_->requestCount(getInfo, webcamProcessingUnit, 0x33), 1);
+
+    camera_->setControl(webcamCameraTerminal, 0x20, FakeUvcControl{.info = 0x02});
+    EXPECT_FALSE(controller->control(UVCUnit::cameraTerminal, 0x20, 1));  // GET unsupported
+    EXPECT_EQ(camera_->requestCount(), 6);
+}
+
+TEST_F(UVCControllerTest, AMissingUnitGivesNoControlsOnItAndCachesNothing) {
+    auto noProcessingUnit =
+        FakeUvcCamera::create(0x14200000, testing::bytes({0x12, 0x24, 0x02, 0x01, 0x01, 0x02, 0, 0,
+                                                          0, 0, 0, 0, 0, 0, 3, 0x0E, 0, 0}));
+    noProcessingUnit->setControl(1, 0x04, FakeUvcControl{.maximum = 10000});
+    usb_.plug(noProcessingUnit);
+    auto controller = open();
+    ASSERT_TRUE(controller);
+    EXPECT_EQ(controller->processingUnitID(), 0);
+    EXPECT_FALSE(controller->control(UVCUnit::processingUnit, 0x02, 2));
+    EXPECT_EQ(noProcessingUnit->requestCount(), 0);
+    EXPECT_TRUE(controller->control(UVCUnit::cameraTerminal, 0x04, 4));
+}
+
+TEST_F(UVCControllerTest, FailedRangeRequestsFallBackAndLargeMaximaReadNegative) {
+    camera_->setControl(webcamProcessingUnit, 0x40,
+                        FakeUvcControl{.minimum = 0, .maximum = 40000, .defaultValue = 7});
+    camera_->setControl(webcamProcessingUnit, 0x41, FakeUvcControl{});
+    camera_->setControl(webcamProcessingUnit, 0x42,
+                        FakeUvcControl{.minimum = -5, .defaultValue = 3});
+    camera_->failRequests(getMax, webcamProcessingUnit, 0x41);
+    camera_->failRequests(getMax, webcamProcessingUnit, 0x42);
+    camera_->failRequests(0x82, webcamProcessingUnit, 0x42);
+    camera_->failRequests(0x87, webcamProcessingUnit, 0x42);
+    usb_.plug(camera_);
+    auto controller = open();
+    const auto large = controller->control(UVCUnit::processingUnit, 0x40, 2);
+    EXPECT_EQ(large->max, 40000 - 65536);
+    EXPECT_EQ(large->lowerBound(), 40000 - 65536);
+    EXPECT_EQ(large->upperBound(), 0);
+    EXPECT_EQ(large->clamped(100), 0);
+    EXPECT_EQ(controller->control(UVCUnit::processingUnit, 0x41, 1)->max, 255);
+    const auto failed = controller->control(UVCUnit::processingUnit, 0x42, 4);
+    EXPECT_EQ(failed->min, 0);
+    EXPECT_EQ(failed->max, 2147483647);
+    EXPECT_EQ(failed->defaultValue, 0);
+}
+
+TEST_F(UVCControllerTest, ReadsAndWritesOnTheControlsOwnInterface) {
+    usb_.plug(camera_);
+    auto controller = open();
+    const auto zoom = *controller->control(UVCUnit::cameraTerminal, 0x0B, 2);
+    EXPECT_EQ(UVCController::currentValue(zoom), 128);
+    EXPECT_TRUE(UVCController::setCurrent(zoom, testing::bytes({0x2C, 0x01})));
+    EXPECT_EQ(camera_->control(webcamCameraTerminal, 0x0B)->current, 300);
+    EXPECT_EQ(UVCController::currentValue(zoom), 300);
+
+    camera_->failRequests(getCur, webcamCameraTerminal, 0x0B);
+    camera_->failRequests(setCur, webcamCameraTerminal, 0x0B);
+    EXPECT_EQ(UVCController::currentValue(zoom), std::nullopt);
+    EXPECT_FALSE(UVCController::setCurrent(zoom, testing::bytes({0x01, 0x00})));
+    // The handle outlives its controller: requests still go to the same interface.
+    controller.reset();
+    EXPECT_EQ(UVCController::currentValue(*std::optional<UVCControl>(zoom)), std::nullopt);
+}
+
+TEST(CameraDeviceUVC, TheControllerIsOpenedOnceAndKeptEvenWhenAbsent) {
+    testing::TestEnvironment env;
+    auto camera = fullWebcam();
+    env.fake().fakeUsb().plug(camera);
+    env.fake().plugCamera(testing::captureSource(QString::fromLatin1(testing::webcamUniqueID),
+                                                 QStringLiteral("Webcam"), QString(),
+                                                 CaptureDeviceType::external));
+    env.fake().plugCamera(testing::captureSource(QStringLiteral("virtual"), QStringLiteral("V")));
+    env.settle();
+    const auto webcam = CameraDevice::create(
+        env.context(),
+        env.fake().fakeFramework().cameras().find(QString::fromLatin1(testing::webcamUniqueID)));
+    ASSERT_TRUE(webcam->uvcController());
+    EXPECT_EQ(webcam->uvcController(), webcam->uvcController());
+    const auto virtualCamera = CameraDevice::create(
+        env.context(), env.fake().fakeFramework().cameras().find(QStringLiteral("virtual")));
+    EXPECT_FALSE(virtualCamera->uvcController());
+    EXPECT_EQ(env.fake().fakeUsb().matchingCount(), 1);
+}
+
+}  // namespace
+}  // namespace tavrin
