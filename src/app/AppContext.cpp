@@ -2,6 +2,8 @@
 
 #include "audio/AudioDeviceMuteMonitor.h"
 #include "audio/AudioDeviceUsageMonitor.h"
+#include "camera/CMIODeviceUsageMonitor.h"
+#include "camera/VideoEffectsObserver.h"
 
 namespace tavrin {
 
@@ -15,6 +17,21 @@ AudioDeviceUsageMonitor& AppContext::audioUsageMonitor() {
         audioUsageMonitor_ = AudioDeviceUsageMonitor::create(platform_->audioHardware());
     });
     return *audioUsageMonitor_;
+}
+
+CMIODeviceUsageMonitor& AppContext::cameraUsageMonitor() {
+    std::call_once(cameraUsageMonitorOnce_, [this] {
+        cameraUsageMonitor_ = CMIODeviceUsageMonitor::create(platform_->mediaIO());
+    });
+    return *cameraUsageMonitor_;
+}
+
+VideoEffectsObserver& AppContext::videoEffects() {
+    if (!videoEffects_) {
+        videoEffects_ =
+            std::make_unique<VideoEffectsObserver>(*queue_, platform_->captureDevices());
+    }
+    return *videoEffects_;
 }
 
 AudioDeviceMuteMonitor& AppContext::audioMuteMonitor() {

@@ -11,6 +11,8 @@ namespace tavrin {
 
 class AudioDeviceUsageMonitor;
 class AudioDeviceMuteMonitor;
+class CMIODeviceUsageMonitor;
+class VideoEffectsObserver;
 
 // The process-wide objects: the main-thread queue, the platform's services and everything the
 // devices share (the event log now; the monitors and the device store come with their
@@ -29,6 +31,9 @@ public:
     // The process-wide audio monitors, made on first use from any thread.
     AudioDeviceUsageMonitor& audioUsageMonitor();
     AudioDeviceMuteMonitor& audioMuteMonitor();
+    CMIODeviceUsageMonitor& cameraUsageMonitor();
+    // The system-wide video effect settings; main thread.
+    VideoEffectsObserver& videoEffects();
 
 private:
     // Destroyed in reverse: whatever holds platform registrations goes first, then the platform
@@ -40,6 +45,9 @@ private:
     std::shared_ptr<AudioDeviceUsageMonitor> audioUsageMonitor_;
     std::once_flag audioMuteMonitorOnce_;
     std::shared_ptr<AudioDeviceMuteMonitor> audioMuteMonitor_;
+    std::once_flag cameraUsageMonitorOnce_;
+    std::shared_ptr<CMIODeviceUsageMonitor> cameraUsageMonitor_;
+    std::unique_ptr<VideoEffectsObserver> videoEffects_;
 };
 
 }  // namespace tavrin

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "audio/DevicePropertyMonitor.h"
+#include "catalogue/DevicePropertyMonitor.h"
 
 namespace tavrin {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/DevicePropertyMonitor.h"
+#include "catalogue/DevicePropertyMonitor.h"
 
 namespace tavrin {
 

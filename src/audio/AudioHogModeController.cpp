@@ -1,14 +1,10 @@
 #include "audio/AudioHogModeController.h"
 
-#include <QPointer>
-
 #include "app/AppContext.h"
 #include "audio/AudioDeviceMuteMonitor.h"
 #include "catalogue/EventSource.h"
 #include "platform/AudioHardware.h"
 #include "runtime/CurrentProcess.h"
-
-using namespace std::chrono_literals;
 
 namespace tavrin {
 
@@ -22,7 +18,8 @@ AudioHogModeController::AudioHogModeController(AppContext& context, QString devi
     : context_(context),
       deviceUID_(std::move(deviceUID)),
       uuid_(uuid),
-      deviceName_([] { return QStringLiteral("device"); }) {}
+      deviceName_([] { return QStringLiteral("device"); }),
+      countdownTask_(context.queue()) {}
 
 AudioHogModeController::~AudioHogModeController() {
     countdownTask_.cancel();
@@ -54,7 +51,18 @@ void AudioHogModeController::take() {
     setState(HogModeState::hoggedWithCountdown(countdownSeconds));
     record(QStringLiteral("Took exclusive access to ") + deviceName_() +
            QStringLiteral(" (auto-releases in %1 s)").arg(countdownSeconds));
-    scheduleTick();
+    countdownTask_.start(
+        countdownSeconds,
+        [this](int remaining) {
+            if (state_.kind == HogModeState::Kind::hoggedWithCountdown) {
+                setState(HogModeState::hoggedWithCountdown(remaining));
+            }
+        },
+        [this] {
+            if (state_.kind == HogModeState::Kind::hoggedWithCountdown) {
+                autoRelease();
+            }
+        });
 }
 
 void AudioHogModeController::release() {
@@ -85,29 +93,7 @@ void AudioHogModeController::setState(const HogModeState& state) {
     emit stateChanged();
 }
 
-void AudioHogModeController::scheduleTick() {
-    countdownTask_ = context_.queue().schedule(1s, [self = QPointer(this)] {
-        if (self) {
-            self->tick();
-        }
-    });
-}
-
-void AudioHogModeController::tick() {
-    if (state_.kind != HogModeState::Kind::hoggedWithCountdown) {
-        return;
-    }
-    const int remaining = state_.remaining - 1;
-    if (remaining <= 0) {
-        autoRelease();
-        return;
-    }
-    setState(HogModeState::hoggedWithCountdown(remaining));
-    scheduleTick();
-}
-
 void AudioHogModeController::autoRelease() {
-    countdownTask_ = TimerHandle();
     giveBack();
     setState(HogModeState::notHogged());
     record(QStringLiteral("Auto-released exclusive access to ") + deviceName_());

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "platform/ObjectPropertyService.h"
-#include "runtime/MainThreadQueue.h"
+#include "runtime/Countdown.h"
 
 namespace tavrin {
 
@@ -58,8 +58,6 @@ signals:
 
 private:
     void setState(const HogModeState& state);
-    void scheduleTick();
-    void tick();
     void autoRelease();
     void giveBack();
     void record(const QString& message);
@@ -69,7 +67,7 @@ private:
     const QUuid uuid_;
     std::function<QString()> deviceName_;
     HogModeState state_;
-    TimerHandle countdownTask_;
+    Countdown countdownTask_;
 };
 
 }  // namespace tavrin

@@ -1,6 +1,10 @@
 #include "camera/CameraDevice.h"
 
+#include <QPointer>
+
 #include "app/AppContext.h"
+#include "camera/CMIODeviceUsageMonitor.h"
+#include "camera/CameraText.h"
 #include "catalogue/ChangeMessage.h"
 #include "catalogue/DeviceEntry.h"
 #include "catalogue/EventSource.h"
@@ -8,18 +12,87 @@
 
 namespace tavrin {
 
+namespace {
+
+QList<CameraFormatSummary> summaries(const QList<CaptureFormat>& formats) {
+    QList<CameraFormatSummary> summaries;
+    for (const auto& format : formats) {
+        summaries.append(CameraFormatSummary::make(*format));
+    }
+    return summaries;
+}
+
+bool sameFormats(const QList<CaptureFormat>& a, const QList<CaptureFormat>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameFormat);
+}
+
+QList<int> supportedModes(int count, const std::function<bool(int)>& isSupported) {
+    QList<int> modes;
+    for (int mode = 0; mode < count; ++mode) {
+        if (isSupported(mode)) {
+            modes.append(mode);
+        }
+    }
+    return modes;
+}
+
+}  // namespace
+
+QString ConfigurationError::localizedDescription() const {
+    return kind == Kind::lockFailed
+               ? QStringLiteral("Could not configure camera: ") + lockError.localizedDescription
+               : QStringLiteral("Camera is not available.");
+}
+
 CameraDevice::CameraDevice(AppContext& context, std::shared_ptr<SXCamera> camera)
-    : CaptureSourceDevice(context, std::move(camera)) {}
+    : CaptureSourceDevice(context, std::move(camera)) {
+    QPointer<CameraDevice> self(this);
+    auto framework = sxCamera();
+    configurationLock_ = std::make_unique<ConfigurationLockController>(
+        context.queue(), context.eventLog(), avDevice(), uuid(), [self, framework] {
+            return self ? self->localizedName() : framework->localizedName.value();
+        });
+}
 
 std::shared_ptr<CameraDevice> CameraDevice::create(AppContext& context,
                                                    std::shared_ptr<SXCamera> camera) {
     std::shared_ptr<CameraDevice> device(new CameraDevice(context, camera));
+    device->readAll();
+    if (const auto& capture = device->avDevice()) {
+        device->supportedExposureModes_ =
+            supportedModes(4, [&](int mode) { return capture->isExposureModeSupported(mode); });
+        device->supportedFocusModes_ =
+            supportedModes(3, [&](int mode) { return capture->isFocusModeSupported(mode); });
+        device->supportedWhiteBalanceModes_ =
+            supportedModes(3, [&](int mode) { return capture->isWhiteBalanceModeSupported(mode); });
+    }
+    auto& usage = context.cameraUsageMonitor();
+    const auto mediaDevice = usage.deviceID(device->id());
+    device->initializeUsage(device->avDevice() && device->avDevice()->isInUseByAnotherApplication(),
+                            mediaDevice && usage.isRunningSomewhere(*mediaDevice));
+
     device->subscribe(camera);
-    // The format and frame-rate parts stay absent until the camera follows its capture device.
-    QStringList parts{absentText(), absentText(), device->usagePart()};
+    device->observeCaptureDevice();
+    QPointer<CameraDevice> weak(device.get());
+    device->cmioSubscriberID_ = usage.subscribe(device->id(), [weak, &context](bool running) {
+        context.queue().post([weak, running] {
+            if (weak) {
+                weak->setIsRunningSomewhere(running);
+            }
+        });
+    });
+
+    QStringList parts{CameraText::format(device->activeFormat_),
+                      CameraText::frameRate(device->activeMinFrameDuration_), device->usagePart()};
     parts += device->captureDeviceDiscoveryParts();
     device->recordEvent(discoveryMessage(device->localizedName(), parts), EventSource::discovery);
     return device;
+}
+
+CameraDevice::~CameraDevice() {
+    if (cmioSubscriberID_) {
+        context_.cameraUsageMonitor().unsubscribe(id(), *cmioSubscriberID_);
+    }
 }
 
 DeviceEntry CameraDevice::entry() {
@@ -34,6 +107,184 @@ void CameraDevice::update(const std::shared_ptr<SXCamera>& camera) {
     adopt(camera);
 }
 
+// The first values, which record nothing. Without a capture device every value keeps its
+// neutral start: no formats, invalid durations, colour space 0, flags off, modes continuous.
+void CameraDevice::readAll() {
+    if (!avDevice()) {
+        return;
+    }
+    const auto& capture = *avDevice();
+    activeFormat_ = capture.activeFormat();
+    formats_ = capture.formats();
+    formatSummaries_ = summaries(formats_);
+    activeMinFrameDuration_ = capture.activeVideoMinFrameDuration();
+    activeMaxFrameDuration_ = capture.activeVideoMaxFrameDuration();
+    activeColorSpace_ = capture.activeColorSpace();
+    isConnected_ = capture.isConnected();
+    isSuspended_ = capture.isSuspended();
+    isCenterStageActive_ = capture.isCenterStageActive();
+    isPortraitEffectActive_ = capture.isPortraitEffectActive();
+    isStudioLightActive_ = capture.isStudioLightActive();
+    if (context_.platform().captureDevices().supportsBackgroundReplacement()) {
+        isBackgroundReplacementActive_ = capture.isBackgroundReplacementActive();
+    }
+    canPerformReactionEffects_ = capture.canPerformReactionEffects();
+    exposureMode_ = capture.exposureMode();
+    focusMode_ = capture.focusMode();
+    whiteBalanceMode_ = capture.whiteBalanceMode();
+}
+
+void CameraDevice::observeCaptureDevice() {
+    if (!avDevice()) {
+        return;
+    }
+    namespace Key = CaptureKeyPath;
+    const std::vector<std::pair<QString, void (CameraDevice::*)()>> groups{
+        {Key::activeFormat, &CameraDevice::readActiveFormat},
+        {Key::activeVideoMinFrameDuration, &CameraDevice::readFrameDurations},
+        {Key::activeVideoMaxFrameDuration, &CameraDevice::readFrameDurations},
+        {Key::activeColorSpace, &CameraDevice::readColorSpace},
+        {Key::formats, &CameraDevice::readFormats},
+        {Key::connected, &CameraDevice::readConnection},
+        {Key::suspended, &CameraDevice::readConnection},
+        {Key::inUseByAnotherApplication, &CameraDevice::readConnection},
+        {Key::centerStageActive, &CameraDevice::readEffects},
+        {Key::portraitEffectActive, &CameraDevice::readEffects},
+        {Key::studioLightActive, &CameraDevice::readEffects},
+        {Key::backgroundReplacementActive, &CameraDevice::readEffects},
+        {Key::canPerformReactionEffects, &CameraDevice::readEffects},
+        {Key::exposureMode, &CameraDevice::readModes},
+        {Key::focusMode, &CameraDevice::readModes},
+        {Key::whiteBalanceMode, &CameraDevice::readModes},
+    };
+    const bool hasBackgroundReplacement =
+        context_.platform().captureDevices().supportsBackgroundReplacement();
+    QPointer<CameraDevice> self(this);
+    auto& queue = context_.queue();
+    for (const auto& [keyPath, reread] : groups) {
+        if (keyPath == Key::backgroundReplacementActive && !hasBackgroundReplacement) {
+            continue;
+        }
+        // Notifications come on another thread; the re-read happens on the main thread.
+        kvoObservers_.push_back(avDevice()->observe(keyPath, [self, &queue, reread = reread] {
+            queue.post([self, reread] {
+                if (self) {
+                    (self.data()->*reread)();
+                }
+            });
+        }));
+    }
+}
+
+template <typename T, typename Text, typename Same>
+void CameraDevice::assign(T& field, const T& value, void (CameraDevice::*signal)(),
+                          const QString& label, Text text, const QString& source, Same same) {
+    if (same(field, value)) {
+        return;
+    }
+    const T old = std::exchange(field, value);
+    emit(this->*signal)();
+    recordChange(label, text(old), text(value), source);
+}
+
+void CameraDevice::assignFlag(bool& field, bool value, void (CameraDevice::*signal)(),
+                              const QString& label, const QString& source) {
+    assign(field, value, signal, label, yesNoText, source);
+}
+
+void CameraDevice::readActiveFormat() {
+    assign(activeFormat_, avDevice()->activeFormat(), &CameraDevice::activeFormatChanged,
+           QStringLiteral("active format"), CameraText::format, EventSource::capture, sameFormat);
+}
+
+void CameraDevice::readFrameDurations() {
+    const auto& capture = *avDevice();
+    assign(activeMinFrameDuration_, capture.activeVideoMinFrameDuration(),
+           &CameraDevice::activeFrameDurationsChanged, QStringLiteral("max frame rate"),
+           CameraText::frameRate, EventSource::capture);
+    assign(activeMaxFrameDuration_, capture.activeVideoMaxFrameDuration(),
+           &CameraDevice::activeFrameDurationsChanged, QStringLiteral("min frame rate"),
+           CameraText::frameRate, EventSource::capture);
+}
+
+void CameraDevice::readColorSpace() {
+    assign(activeColorSpace_, avDevice()->activeColorSpace(),
+           &CameraDevice::activeColorSpaceChanged, QStringLiteral("color space"),
+           CameraText::colorSpace, EventSource::capture);
+}
+
+// Only a change in the number of formats is worth a line in the log.
+void CameraDevice::readFormats() {
+    const auto formats = avDevice()->formats();
+    if (sameFormats(formats_, formats)) {
+        return;
+    }
+    const auto oldCount = formats_.size();
+    formats_ = formats;
+    formatSummaries_ = summaries(formats_);
+    emit formatsChanged();
+    if (oldCount != formats_.size()) {
+        recordEvent(localizedName() + QStringLiteral(" format list updated: ") +
+                        QString::number(oldCount) + QStringLiteral(" \u2192 ") +
+                        QString::number(formats_.size()),
+                    EventSource::capture);
+    }
+}
+
+void CameraDevice::readConnection() {
+    const auto& capture = *avDevice();
+    assignFlag(isConnected_, capture.isConnected(), &CameraDevice::isConnectedChanged,
+               QStringLiteral("connected"), EventSource::usage);
+    assignFlag(isSuspended_, capture.isSuspended(), &CameraDevice::isSuspendedChanged,
+               QStringLiteral("suspended"), EventSource::power);
+    setIsInUseByAnotherApplication(capture.isInUseByAnotherApplication());
+}
+
+void CameraDevice::readEffects() {
+    const auto& capture = *avDevice();
+    const auto changed = &CameraDevice::effectsChanged;
+    assignFlag(isCenterStageActive_, capture.isCenterStageActive(), changed,
+               QStringLiteral("Center Stage active"), EventSource::effects);
+    assignFlag(isPortraitEffectActive_, capture.isPortraitEffectActive(), changed,
+               QStringLiteral("Portrait Effect active"), EventSource::effects);
+    assignFlag(isStudioLightActive_, capture.isStudioLightActive(), changed,
+               QStringLiteral("Studio Light active"), EventSource::effects);
+    if (context_.platform().captureDevices().supportsBackgroundReplacement()) {
+        assignFlag(isBackgroundReplacementActive_, capture.isBackgroundReplacementActive(), changed,
+                   QStringLiteral("Background Replace active"), EventSource::effects);
+    }
+    assignFlag(canPerformReactionEffects_, capture.canPerformReactionEffects(), changed,
+               QStringLiteral("reactions available"), EventSource::effects);
+}
+
+void CameraDevice::readModes() {
+    const auto& capture = *avDevice();
+    assign(exposureMode_, capture.exposureMode(), &CameraDevice::exposureModeChanged,
+           QStringLiteral("exposure mode"), CameraText::exposureMode, EventSource::exposure);
+    assign(focusMode_, capture.focusMode(), &CameraDevice::focusModeChanged,
+           QStringLiteral("focus mode"), CameraText::focusMode, EventSource::focus);
+    assign(whiteBalanceMode_, capture.whiteBalanceMode(), &CameraDevice::whiteBalanceModeChanged,
+           QStringLiteral("white balance mode"), CameraText::whiteBalanceMode,
+           EventSource::whiteBalance);
+}
+
+std::optional<CameraFormatSummary> CameraDevice::activeFormatSummary() const {
+    if (!activeFormat_) {
+        return std::nullopt;
+    }
+    for (qsizetype index = 0; index < formats_.size(); ++index) {
+        if (sameFormat(formats_[index], activeFormat_)) {
+            return index < formatSummaries_.size() ? std::optional(formatSummaries_[index])
+                                                   : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+QString CameraDevice::deviceTypeName() const {
+    return avDevice() ? CameraText::deviceType(avDevice()->deviceType()) : QString();
+}
+
 UVCController* CameraDevice::uvcController() {
     if (!uvcController_) {
         std::unique_ptr<UVCController> controller;
@@ -46,6 +297,51 @@ UVCController* CameraDevice::uvcController() {
         uvcController_ = std::move(controller);
     }
     return uvcController_->get();
+}
+
+std::optional<ConfigurationError> CameraDevice::configure(
+    const std::function<void(CaptureDevice&)>& change) {
+    if (!avDevice()) {
+        return ConfigurationError{ConfigurationError::Kind::deviceUnavailable, {}};
+    }
+    auto& capture = *avDevice();
+    if (configurationLock_->state().isLocked()) {
+        change(capture);  // the controller already holds the lock
+        return std::nullopt;
+    }
+    if (const auto error = capture.lockForConfiguration()) {
+        return ConfigurationError{ConfigurationError::Kind::lockFailed, *error};
+    }
+    change(capture);
+    capture.unlockForConfiguration();
+    return std::nullopt;
+}
+
+std::optional<ConfigurationError> CameraDevice::setActiveFormat(const CaptureFormat& format) {
+    return configure([&](CaptureDevice& capture) { capture.setActiveFormat(format); });
+}
+
+std::optional<ConfigurationError> CameraDevice::setFrameDuration(const MediaTime& duration) {
+    return configure([&](CaptureDevice& capture) {
+        capture.setActiveVideoMinFrameDuration(duration);
+        capture.setActiveVideoMaxFrameDuration(duration);
+    });
+}
+
+std::optional<ConfigurationError> CameraDevice::setActiveColorSpace(int colorSpace) {
+    return configure([&](CaptureDevice& capture) { capture.setActiveColorSpace(colorSpace); });
+}
+
+std::optional<ConfigurationError> CameraDevice::setExposureMode(int mode) {
+    return configure([&](CaptureDevice& capture) { capture.setExposureMode(mode); });
+}
+
+std::optional<ConfigurationError> CameraDevice::setFocusMode(int mode) {
+    return configure([&](CaptureDevice& capture) { capture.setFocusMode(mode); });
+}
+
+std::optional<ConfigurationError> CameraDevice::setWhiteBalanceMode(int mode) {
+    return configure([&](CaptureDevice& capture) { capture.setWhiteBalanceMode(mode); });
 }
 
 }  // namespace tavrin

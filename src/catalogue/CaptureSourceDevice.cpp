@@ -106,6 +106,12 @@ void CaptureSourceDevice::setIsRunningSomewhere(bool value) {
     }
 }
 
+void CaptureSourceDevice::initializeUsage(bool isInUseByAnotherApplication,
+                                          bool isRunningSomewhere) {
+    isInUseByAnotherApplication_ = isInUseByAnotherApplication;
+    isRunningSomewhere_ = isRunningSomewhere;
+}
+
 void CaptureSourceDevice::recordEvent(const QString& message, const QString& source) {
     context_.eventLog().record(message, source, uuid_);
 }

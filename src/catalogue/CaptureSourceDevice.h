@@ -68,6 +68,9 @@ protected:
     // when it is a different object.
     void adopt(const std::shared_ptr<SXCaptureSource>& source);
 
+    // The usage flags' first values, set at creation before anyone observes and without events.
+    void initializeUsage(bool isInUseByAnotherApplication, bool isRunningSomewhere);
+
     void recordEvent(const QString& message, const QString& source);
     void recordChange(const QString& label, const QString& oldText, const QString& newText,
                       const QString& source);

@@ -23,12 +23,4 @@ inline constexpr FourCharCode processPID = fourCC("ppid");
 inline constexpr FourCharCode processBundleID = fourCC("pbid");
 }  // namespace AudioSelector
 
-constexpr PropertyAddress globalAddress(FourCharCode selector) {
-    return PropertyAddress{selector, PropertyScope::global, mainElement};
-}
-
-constexpr PropertyAddress inputAddress(FourCharCode selector) {
-    return PropertyAddress{selector, PropertyScope::input, mainElement};
-}
-
 }  // namespace tavrin

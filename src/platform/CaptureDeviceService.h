@@ -1,19 +1,58 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/CaptureDevice.h"
+#include "runtime/Subscription.h"
 
 namespace tavrin {
 
-// The OS capture service's device lookup.
+// The system-wide video effect settings the user switches in the system's menu.
+struct VideoEffectSettings {
+    bool isCenterStageEnabled = false;
+    int centerStageControlMode = 0;  // 0 user, 1 app, 2 cooperative
+    bool isPortraitEffectEnabled = false;
+    bool isStudioLightEnabled = false;
+    bool isBackgroundReplacementEnabled = false;
+    bool reactionEffectsEnabled = false;
+    bool reactionEffectGesturesEnabled = false;
+
+    friend bool operator==(const VideoEffectSettings&, const VideoEffectSettings&) = default;
+};
+
+// Key paths of the class-wide settings.
+namespace VideoEffectKeyPath {
+inline const QString centerStageEnabled = QStringLiteral("centerStageEnabled");
+inline const QString centerStageControlMode = QStringLiteral("centerStageControlMode");
+inline const QString portraitEffectEnabled = QStringLiteral("portraitEffectEnabled");
+inline const QString studioLightEnabled = QStringLiteral("studioLightEnabled");
+inline const QString reactionEffectsEnabled = QStringLiteral("reactionEffectsEnabled");
+inline const QString reactionEffectGesturesEnabled =
+    QStringLiteral("reactionEffectGesturesEnabled");
+inline const QString backgroundReplacementEnabled = QStringLiteral("backgroundReplacementEnabled");
+}  // namespace VideoEffectKeyPath
+
+// The OS capture service: device lookup and the class-wide settings.
 class CaptureDeviceService {
 public:
     virtual ~CaptureDeviceService() = default;
 
     // The capture device with this unique ID; absent when there is none.
     virtual std::shared_ptr<CaptureDevice> deviceWithUniqueID(const QString& uniqueID) = 0;
+
+    // Whether this system has background replacement at all (a newer OS release does).
+    virtual bool supportsBackgroundReplacement() const = 0;
+    virtual VideoEffectSettings videoEffectSettings() const = 0;
+    // Like a device's observation: later changes only, off the main thread.
+    [[nodiscard]] virtual Subscription observeVideoEffect(const QString& keyPath,
+                                                          std::function<void()> onChange) = 0;
+
+    // The unique IDs of the camera the user and the system prefer, when there is one.
+    virtual std::optional<QString> userPreferredCamera() const = 0;
+    virtual std::optional<QString> systemPreferredCamera() const = 0;
 };
 
 }  // namespace tavrin

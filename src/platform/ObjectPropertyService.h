@@ -48,6 +48,14 @@ struct PropertyAddress {
     friend bool operator==(const PropertyAddress&, const PropertyAddress&) = default;
 };
 
+constexpr PropertyAddress globalAddress(FourCharCode selector) {
+    return PropertyAddress{selector, PropertyScope::global, mainElement};
+}
+
+constexpr PropertyAddress inputAddress(FourCharCode selector) {
+    return PropertyAddress{selector, PropertyScope::input, mainElement};
+}
+
 inline size_t qHash(const PropertyAddress& address, size_t seed = 0) {
     return qHashMulti(seed, address.selector, address.scope, address.element);
 }

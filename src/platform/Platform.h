@@ -20,6 +20,7 @@ public:
     virtual ObjectPropertyService& audioHardware() = 0;
     virtual ProcessNameService& processNames() = 0;
     virtual UsbService& usb() = 0;
+    virtual ObjectPropertyService& mediaIO() = 0;
 };
 
 }  // namespace tavrin

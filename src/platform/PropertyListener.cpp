@@ -10,7 +10,13 @@ std::unique_ptr<PropertyListener> PropertyListener::registered(ObjectPropertySer
                                                                ObjectID object,
                                                                const PropertyAddress& address,
                                                                PropertyListenerFunction block) {
-    auto shared = std::make_shared<const PropertyListenerFunction>(std::move(block));
+    // A notification without addresses carries nothing to act on and is not passed on.
+    auto shared = std::make_shared<const PropertyListenerFunction>(
+        [block = std::move(block)](const QList<PropertyAddress>& changed) {
+            if (!changed.isEmpty()) {
+                block(changed);
+            }
+        });
     if (service.addPropertyListener(object, address, shared) != OSStatusCode::noError) {
         return nullptr;
     }

@@ -58,9 +58,11 @@ protected:
     void addCaptureDevice(const QString& id, std::optional<const char*> transport,
                           const QString& deviceType) {
         if (transport) {
-            env_.fake().fakeCaptureDevices().add(std::make_shared<FakeCaptureDevice>(
-                id, deviceType,
-                std::int32_t(*fourCharCodeFromText(QString::fromLatin1(*transport)))));
+            env_.fake().fakeCaptureDevices().add(
+                {.uniqueID = id,
+                 .deviceType = deviceType,
+                 .transportType =
+                     std::int32_t(*fourCharCodeFromText(QString::fromLatin1(*transport)))});
         }
     }
 
@@ -148,7 +150,7 @@ TEST_F(DeviceEntryTest, SubtitlesOfCamerasAndMicrophones) {
               QStringLiteral("Acme"));
     // An unprintable transport code is written in hexadecimal rather than as raw bytes.
     env_.fake().fakeCaptureDevices().add(
-        std::make_shared<FakeCaptureDevice>(QStringLiteral("odd"), QString(), 0x01020304));
+        {.uniqueID = QStringLiteral("odd"), .transportType = 0x01020304});
     EXPECT_EQ(MicrophoneDevice::create(
                   env_.context(),
                   std::make_shared<SXMicrophone>(QStringLiteral("odd"), SXCaptureSource::Values{}))

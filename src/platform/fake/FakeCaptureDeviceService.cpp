@@ -2,6 +2,9 @@
 
 namespace tavrin {
 
+FakeCaptureDeviceService::FakeCaptureDeviceService(NotificationThread& notifications)
+    : notifications_(notifications), effectObservers_(notifications) {}
+
 std::shared_ptr<CaptureDevice> FakeCaptureDeviceService::deviceWithUniqueID(
     const QString& uniqueID) {
     return state_.withLock([&](State& state) -> std::shared_ptr<CaptureDevice> {
@@ -9,8 +12,11 @@ std::shared_ptr<CaptureDevice> FakeCaptureDeviceService::deviceWithUniqueID(
     });
 }
 
-void FakeCaptureDeviceService::add(std::shared_ptr<FakeCaptureDevice> device) {
-    state_.withLock([&](State& state) { state.devices.insert(device->uniqueID(), device); });
+std::shared_ptr<FakeCaptureDevice> FakeCaptureDeviceService::add(
+    const FakeCaptureDeviceState& device) {
+    auto fake = std::make_shared<FakeCaptureDevice>(notifications_, device);
+    state_.withLock([&](State& state) { state.devices.insert(device.uniqueID, fake); });
+    return fake;
 }
 
 void FakeCaptureDeviceService::remove(const QString& uniqueID) {
@@ -24,6 +30,68 @@ std::shared_ptr<FakeCaptureDevice> FakeCaptureDeviceService::fakeDevice(
 
 void FakeCaptureDeviceService::setLookupsFail(bool fail) {
     state_.withLock([&](State& state) { state.lookupsFail = fail; });
+}
+
+bool FakeCaptureDeviceService::supportsBackgroundReplacement() const {
+    return state_.withLock([](const State& state) { return state.supportsBackgroundReplacement; });
+}
+
+VideoEffectSettings FakeCaptureDeviceService::videoEffectSettings() const {
+    return state_.withLock([](const State& state) {
+        auto effects = state.effects;
+        effects.isBackgroundReplacementEnabled &= state.supportsBackgroundReplacement;
+        return effects;
+    });
+}
+
+Subscription FakeCaptureDeviceService::observeVideoEffect(const QString& keyPath,
+                                                          std::function<void()> onChange) {
+    return effectObservers_.observe(keyPath, std::move(onChange));
+}
+
+std::optional<QString> FakeCaptureDeviceService::userPreferredCamera() const {
+    return state_.withLock([](const State& state) { return state.userPreferredCamera; });
+}
+
+std::optional<QString> FakeCaptureDeviceService::systemPreferredCamera() const {
+    return state_.withLock([](const State& state) { return state.systemPreferredCamera; });
+}
+
+void FakeCaptureDeviceService::setSupportsBackgroundReplacement(bool supported) {
+    state_.withLock([&](State& state) { state.supportsBackgroundReplacement = supported; });
+}
+
+void FakeCaptureDeviceService::setVideoEffectSettings(const VideoEffectSettings& settings) {
+    using namespace VideoEffectKeyPath;
+    const auto changed = state_.withLock([&](State& state) {
+        const auto old = std::exchange(state.effects, settings);
+        QStringList keyPaths;
+        auto note = [&](bool differs, const QString& keyPath) {
+            if (differs) {
+                keyPaths.append(keyPath);
+            }
+        };
+        note(old.isCenterStageEnabled != settings.isCenterStageEnabled, centerStageEnabled);
+        note(old.centerStageControlMode != settings.centerStageControlMode, centerStageControlMode);
+        note(old.isPortraitEffectEnabled != settings.isPortraitEffectEnabled,
+             portraitEffectEnabled);
+        note(old.isStudioLightEnabled != settings.isStudioLightEnabled, studioLightEnabled);
+        note(old.reactionEffectsEnabled != settings.reactionEffectsEnabled, reactionEffectsEnabled);
+        note(old.reactionEffectGesturesEnabled != settings.reactionEffectGesturesEnabled,
+             reactionEffectGesturesEnabled);
+        note(old.isBackgroundReplacementEnabled != settings.isBackgroundReplacementEnabled,
+             backgroundReplacementEnabled);
+        return keyPaths;
+    });
+    effectObservers_.notify(changed);
+}
+
+void FakeCaptureDeviceService::setPreferredCameras(std::optional<QString> user,
+                                                   std::optional<QString> system) {
+    state_.withLock([&](State& state) {
+        state.userPreferredCamera = std::move(user);
+        state.systemPreferredCamera = std::move(system);
+    });
 }
 
 }  // namespace tavrin

@@ -4,28 +4,49 @@
 
 #include "platform/CaptureDeviceService.h"
 #include "platform/fake/FakeCaptureDevice.h"
+#include "platform/fake/FakeKeyValueObservers.h"
 #include "runtime/Mutex.h"
 
 namespace tavrin {
 
-// The fake capture service: the devices a test adds, looked up from any thread.
+// The fake capture service: the devices a test adds, looked up from any thread, and the
+// class-wide video effect settings that "the user" switches in the system's menu.
 class FakeCaptureDeviceService final : public CaptureDeviceService {
 public:
-    std::shared_ptr<CaptureDevice> deviceWithUniqueID(const QString& uniqueID) override;
+    explicit FakeCaptureDeviceService(NotificationThread& notifications);
 
-    void add(std::shared_ptr<FakeCaptureDevice> device);
+    std::shared_ptr<CaptureDevice> deviceWithUniqueID(const QString& uniqueID) override;
+    bool supportsBackgroundReplacement() const override;
+    VideoEffectSettings videoEffectSettings() const override;
+    Subscription observeVideoEffect(const QString& keyPath,
+                                    std::function<void()> onChange) override;
+    std::optional<QString> userPreferredCamera() const override;
+    std::optional<QString> systemPreferredCamera() const override;
+
+    std::shared_ptr<FakeCaptureDevice> add(const FakeCaptureDeviceState& state);
     void remove(const QString& uniqueID);
     std::shared_ptr<FakeCaptureDevice> fakeDevice(const QString& uniqueID) const;
-
     // While set, every lookup finds nothing, as when the capture service isn't reachable.
     void setLookupsFail(bool fail);
+
+    void setSupportsBackgroundReplacement(bool supported);
+    // The user changes the settings; observers of the key paths that changed are told.
+    void setVideoEffectSettings(const VideoEffectSettings& settings);
+    void setPreferredCameras(std::optional<QString> user, std::optional<QString> system);
+    std::size_t videoEffectObserverCount() const { return effectObservers_.observerCount(); }
 
 private:
     struct State {
         QHash<QString, std::shared_ptr<FakeCaptureDevice>> devices;
         bool lookupsFail = false;
+        bool supportsBackgroundReplacement = true;
+        VideoEffectSettings effects;
+        std::optional<QString> userPreferredCamera;
+        std::optional<QString> systemPreferredCamera;
     };
+    NotificationThread& notifications_;
     Mutex<State> state_;
+    FakeKeyValueObservers effectObservers_;
 };
 
 }  // namespace tavrin

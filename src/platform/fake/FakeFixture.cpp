@@ -153,6 +153,18 @@ QList<FakeCaptureSourceSpec> readCaptureSources(Reader& root, const char* key) {
                 FakeCaptureDeviceSpec{captureReader.string("deviceType", true),
                                       captureReader.transportType("transportType")};
         }
+        const auto audio = reader.object().value(QStringLiteral("audioDevice"));
+        if (!audio.isUndefined() && !audio.isNull()) {
+            auto audioReader = reader.child(audio, reader.path() + QStringLiteral(".audioDevice"));
+            FakeAudioDeviceSpec device;
+            device.uid = spec.id;
+            device.isRunningSomewhere = audioReader.boolean("isRunningSomewhere", false);
+            device.isMuted = audioReader.boolean("isMuted", false);
+            if (const auto volume = audioReader.integer("volumePercent", 0, 100)) {
+                device.volume = float(*volume / 100.0);
+            }
+            spec.audioDevice = device;
+        }
         sources.append(spec);
     }
     return sources;
@@ -193,6 +205,8 @@ QList<FakeScenarioStep> readScenario(Reader& root) {
         {"replug", FakeScenarioStep::Action::replug},
         {"setAvailability", FakeScenarioStep::Action::setAvailability},
         {"setName", FakeScenarioStep::Action::setName},
+        {"startUsing", FakeScenarioStep::Action::startUsing},
+        {"stopUsing", FakeScenarioStep::Action::stopUsing},
     };
     static const std::pair<const char*, FakeDeviceKind> kinds[] = {
         {"camera", FakeDeviceKind::camera},

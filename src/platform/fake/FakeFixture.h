@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/SXCaptureSource.h"
+#include "platform/fake/FakeAudioHardware.h"
 #include "platform/SXDisplay.h"
 
 namespace tavrin {
@@ -25,6 +26,8 @@ struct FakeCaptureSourceSpec {
     bool isDeskView = false;
     // Absent when the framework lists a device that the capture service doesn't know.
     std::optional<FakeCaptureDeviceSpec> captureDevice;
+    // For a microphone: the audio device of the same UID, when the audio hardware has one.
+    std::optional<FakeAudioDeviceSpec> audioDevice;
 };
 
 struct FakeDisplaySpec {
@@ -36,7 +39,7 @@ enum class FakeDeviceKind { camera, microphone, display };
 
 // One timed change of the demo scenario.
 struct FakeScenarioStep {
-    enum class Action { unplug, replug, setAvailability, setName };
+    enum class Action { unplug, replug, setAvailability, setName, startUsing, stopUsing };
 
     std::chrono::milliseconds at{0};
     Action action = Action::unplug;

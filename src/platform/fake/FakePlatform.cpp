@@ -7,8 +7,10 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
       queue_(queue),
       framework_(queue, *notifications_, fixture.isCameraAuthorized,
                  fixture.isMicrophoneAuthorized),
+      captureDevices_(*notifications_),
       symbols_(fixture.symbols),
-      audioHardware_(*notifications_) {
+      audioHardware_(*notifications_),
+      mediaIO_(*notifications_) {
     for (const auto& camera : fixture.cameras) {
         plugCamera(camera);
     }
@@ -36,18 +38,31 @@ void FakePlatform::plugMicrophone(const FakeCaptureSourceSpec& spec) {
 
 void FakePlatform::plugCaptureSource(FakeDeviceKind kind, const FakeCaptureSourceSpec& spec) {
     if (spec.captureDevice) {
-        captureDevices_.add(std::make_shared<FakeCaptureDevice>(
-            spec.id, spec.captureDevice->deviceType, spec.captureDevice->transportType));
+        FakeCaptureDeviceState device;
+        device.uniqueID = spec.id;
+        device.deviceType = spec.captureDevice->deviceType;
+        device.transportType = spec.captureDevice->transportType;
+        captureDevices_.add(device);
     }
     known_.withLock([&](KnownDevices& known) {
         (kind == FakeDeviceKind::camera ? known.cameras : known.microphones).insert(spec.id, spec);
     });
     if (kind == FakeDeviceKind::camera) {
+        mediaIO_.addDevice(spec.id);
         framework_.setDeskView(spec.id, spec.isDeskView);
         framework_.cameras().plug(std::make_shared<SXCamera>(spec.id, spec.values));
     } else {
+        if (spec.audioDevice && !audioDeviceID(spec.id)) {
+            audioHardware_.addDevice(*spec.audioDevice);
+        }
         framework_.microphones().plug(std::make_shared<SXMicrophone>(spec.id, spec.values));
     }
+}
+
+std::optional<ObjectID> FakePlatform::audioDeviceID(const QString& uid) {
+    const auto device = readProperty<std::uint32_t>(
+        audioHardware_, systemObjectID, globalAddress(AudioSelector::translateUIDToDevice), uid);
+    return device && *device != unknownObjectID ? std::optional<ObjectID>(*device) : std::nullopt;
 }
 
 void FakePlatform::plugDisplay(const FakeDisplaySpec& spec) {
@@ -66,8 +81,12 @@ void FakePlatform::unplugMicrophone(const QString& id) {
 void FakePlatform::unplugCaptureSource(FakeDeviceKind kind, const QString& id) {
     captureDevices_.remove(id);
     if (kind == FakeDeviceKind::camera) {
+        mediaIO_.removeDevice(id);
         framework_.cameras().unplug(id);
     } else {
+        if (const auto device = audioDeviceID(id)) {
+            audioHardware_.removeDevice(*device);
+        }
         framework_.microphones().unplug(id);
     }
 }
@@ -99,6 +118,15 @@ bool FakePlatform::replug(FakeDeviceKind kind, const QString& id) {
             return false;
     }
     return false;
+}
+
+void FakePlatform::setCameraInUseByAnotherProcess(const QString& id, bool inUse) {
+    mediaIO_.setRunningSomewhere(id, inUse);
+    if (const auto device = captureDevices_.fakeDevice(id)) {
+        device->change(
+            {CaptureKeyPath::inUseByAnotherApplication},
+            [inUse](FakeCaptureDeviceState& state) { state.isInUseByAnotherApplication = inUse; });
+    }
 }
 
 template <typename Mutate>
@@ -149,6 +177,10 @@ void FakePlatform::runStep(const FakeScenarioStep& step) {
             break;
         case Action::setName:
             setLocalizedName(step.kind, step.deviceID, step.value);
+            break;
+        case Action::startUsing:
+        case Action::stopUsing:
+            setCameraInUseByAnotherProcess(step.deviceID, step.action == Action::startUsing);
             break;
     }
 }

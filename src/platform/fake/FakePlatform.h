@@ -9,6 +9,7 @@
 #include "platform/fake/FakeCaptureDeviceService.h"
 #include "platform/fake/FakeDeviceFramework.h"
 #include "platform/fake/FakeFixture.h"
+#include "platform/fake/FakeMediaIO.h"
 #include "platform/fake/FakeProcessNameService.h"
 #include "platform/fake/FakeSymbolCatalog.h"
 #include "platform/fake/FakeUvcCamera.h"
@@ -30,12 +31,14 @@ public:
     ObjectPropertyService& audioHardware() override { return audioHardware_; }
     ProcessNameService& processNames() override { return processNames_; }
     UsbService& usb() override { return usb_; }
+    ObjectPropertyService& mediaIO() override { return mediaIO_; }
 
     FakeDeviceFramework& fakeFramework() { return framework_; }
     FakeCaptureDeviceService& fakeCaptureDevices() { return captureDevices_; }
     FakeAudioHardware& fakeAudioHardware() { return audioHardware_; }
     FakeProcessNameService& fakeProcessNames() { return processNames_; }
     FakeUsbService& fakeUsb() { return usb_; }
+    FakeMediaIO& fakeMediaIO() { return mediaIO_; }
     NotificationThread& notifications() { return *notifications_; }
 
     // Blocks until every callback queued on the notification thread has been posted to the
@@ -53,6 +56,10 @@ public:
     // Plugs a device of the fixture (or plugged earlier) again, as a new framework object.
     bool replug(FakeDeviceKind kind, const QString& id);
 
+    // Another process starts or stops capturing from a camera: the media I/O device runs and
+    // the capture device reports being in use by another application.
+    void setCameraInUseByAnotherProcess(const QString& id, bool inUse);
+
     void setAvailability(FakeDeviceKind kind, const QString& id, const SXAvailability& value);
     void setLocalizedName(FakeDeviceKind kind, const QString& id, const QString& name);
 
@@ -63,6 +70,7 @@ private:
     void plugCaptureSource(FakeDeviceKind kind, const FakeCaptureSourceSpec& spec);
     void unplugCaptureSource(FakeDeviceKind kind, const QString& id);
     void runStep(const FakeScenarioStep& step);
+    std::optional<ObjectID> audioDeviceID(const QString& uid);
     template <typename Mutate>
     void change(FakeDeviceKind kind, const QString& id, Mutate mutate);
 
@@ -75,6 +83,7 @@ private:
     FakeAudioHardware audioHardware_;
     FakeProcessNameService processNames_;
     FakeUsbService usb_;
+    FakeMediaIO mediaIO_;
     // Every device plugged so far, for replugging; mutators may come from any thread.
     struct KnownDevices {
         QHash<QString, FakeCaptureSourceSpec> cameras;

@@ -1,4 +1,4 @@
-#include "audio/DevicePropertyMonitor.h"
+#include "catalogue/DevicePropertyMonitor.h"
 
 #include <QList>
 #include <vector>
@@ -17,12 +17,12 @@ DevicePropertyMonitor::~DevicePropertyMonitor() {
 void DevicePropertyMonitor::start() {
     std::weak_ptr<DevicePropertyMonitor> weak = weak_from_this();
     // Without it the monitor follows only the devices present now.
-    devicesListener_ = AudioPropertyListener::registered(
-        service_, systemObjectID, addresses_.deviceList, [weak](const auto&) {
-            if (auto monitor = weak.lock()) {
-                monitor->refresh();
-            }
-        });
+    devicesListener_ = PropertyListener::registered(service_, systemObjectID, addresses_.deviceList,
+                                                    [weak](const auto&) {
+                                                        if (auto monitor = weak.lock()) {
+                                                            monitor->refresh();
+                                                        }
+                                                    });
     refresh();
 }
 
@@ -56,15 +56,18 @@ bool DevicePropertyMonitor::hasSubscribers(const QString& uid) const {
     return state_.withLock([&](const State& state) { return state.subscribers.contains(uid); });
 }
 
+QList<ObjectID> DevicePropertyMonitor::listDevices() {
+    return readProperty<QList<ObjectID>>(service_, systemObjectID, addresses_.deviceList)
+        .value_or(QList<ObjectID>());
+}
+
 void DevicePropertyMonitor::refresh() {
-    const auto devices =
-        readProperty<QList<ObjectID>>(service_, systemObjectID, addresses_.deviceList)
-            .value_or(QList<ObjectID>());
+    const auto devices = listDevices();
     std::weak_ptr<DevicePropertyMonitor> weak = weak_from_this();
 
     std::vector<ObjectID> newDevices;
     // Listeners released here are unregistered after the lock, when the last reference goes.
-    std::vector<std::shared_ptr<AudioPropertyListener>> released;
+    std::vector<std::shared_ptr<PropertyListener>> released;
     state_.withLock([&](State& state) {
         for (auto it = state.listeners.begin(); it != state.listeners.end();) {
             if (devices.contains(it.key())) {
@@ -78,7 +81,7 @@ void DevicePropertyMonitor::refresh() {
             if (state.listeners.contains(device) || !follows(device)) {
                 continue;
             }
-            std::shared_ptr<AudioPropertyListener> listener = AudioPropertyListener::registered(
+            std::shared_ptr<PropertyListener> listener = PropertyListener::registered(
                 service_, device, addresses_.value, [weak, device](const auto&) {
                     if (auto monitor = weak.lock()) {
                         monitor->deviceChanged(device);

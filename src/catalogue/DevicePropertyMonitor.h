@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 
-#include "audio/AudioPropertyListener.h"
+#include "platform/PropertyListener.h"
 #include "runtime/Mutex.h"
 
 namespace tavrin {
@@ -51,6 +52,8 @@ protected:
     // owned by a shared_ptr, since listener blocks hold it weakly.
     void start();
 
+    // The devices listed now; empty when the list can't be read.
+    virtual QList<ObjectID> listDevices();
     // Whether a device gets a listener at all.
     virtual bool follows(ObjectID device) = 0;
     // The device's current value; false when it can't be read.
@@ -61,7 +64,7 @@ protected:
 private:
     struct State {
         QHash<QString, std::map<SubscriberID, Callback>> subscribers;
-        QHash<ObjectID, std::shared_ptr<AudioPropertyListener>> listeners;
+        QHash<ObjectID, std::shared_ptr<PropertyListener>> listeners;
         SubscriberID nextSubscriberID = 0;
     };
 
@@ -71,7 +74,7 @@ private:
 
     const Addresses addresses_;
     Mutex<State> state_;
-    std::unique_ptr<AudioPropertyListener> devicesListener_;
+    std::unique_ptr<PropertyListener> devicesListener_;
 };
 
 }  // namespace tavrin

@@ -1,0 +1,60 @@
+#include "camera/VideoEffectsObserver.h"
+
+#include <QPointer>
+
+namespace tavrin {
+
+VideoEffectsObserver::VideoEffectsObserver(MainThreadQueue& queue, CaptureDeviceService& capture)
+    : queue_(queue), capture_(capture) {
+    const bool hasBackgroundReplacement = capture_.supportsBackgroundReplacement();
+    settings_ = capture_.videoEffectSettings();
+    if (!hasBackgroundReplacement) {
+        settings_.isBackgroundReplacementEnabled = false;
+    }
+    namespace Key = VideoEffectKeyPath;
+    keyPaths_ = {Key::centerStageEnabled,     Key::centerStageControlMode,
+                 Key::portraitEffectEnabled,  Key::studioLightEnabled,
+                 Key::reactionEffectsEnabled, Key::reactionEffectGesturesEnabled};
+    if (hasBackgroundReplacement) {
+        keyPaths_.append(Key::backgroundReplacementEnabled);
+    }
+    // Notifications come on any thread; each only schedules a refresh on the main thread.
+    for (const auto& keyPath : keyPaths_) {
+        bridge_.push_back(capture_.observeVideoEffect(keyPath, [this, self = QPointer(this)] {
+            queue_.post([self] {
+                if (self) {
+                    self->refresh();
+                }
+            });
+        }));
+    }
+}
+
+void VideoEffectsObserver::refresh() {
+    auto next = capture_.videoEffectSettings();
+    if (!capture_.supportsBackgroundReplacement()) {
+        next.isBackgroundReplacementEnabled = settings_.isBackgroundReplacementEnabled;
+    }
+    const auto old = std::exchange(settings_, next);
+    auto tell = [](bool changed, void (VideoEffectsObserver::*signal)(), VideoEffectsObserver* o) {
+        if (changed) {
+            emit(o->*signal)();
+        }
+    };
+    tell(old.isCenterStageEnabled != next.isCenterStageEnabled,
+         &VideoEffectsObserver::isCenterStageEnabledChanged, this);
+    tell(old.centerStageControlMode != next.centerStageControlMode,
+         &VideoEffectsObserver::centerStageControlModeChanged, this);
+    tell(old.isPortraitEffectEnabled != next.isPortraitEffectEnabled,
+         &VideoEffectsObserver::isPortraitEffectEnabledChanged, this);
+    tell(old.isStudioLightEnabled != next.isStudioLightEnabled,
+         &VideoEffectsObserver::isStudioLightEnabledChanged, this);
+    tell(old.isBackgroundReplacementEnabled != next.isBackgroundReplacementEnabled,
+         &VideoEffectsObserver::isBackgroundReplacementEnabledChanged, this);
+    tell(old.reactionEffectsEnabled != next.reactionEffectsEnabled,
+         &VideoEffectsObserver::reactionEffectsEnabledChanged, this);
+    tell(old.reactionEffectGesturesEnabled != next.reactionEffectGesturesEnabled,
+         &VideoEffectsObserver::reactionEffectGesturesEnabledChanged, this);
+}
+
+}  // namespace tavrin
