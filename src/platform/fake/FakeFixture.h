@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "platform/SXCaptureSource.h"
-#include "platform/fake/FakeAudioHardware.h"
 #include "platform/SXDisplay.h"
+#include "platform/fake/FakeAudioHardware.h"
 
 namespace tavrin {
 
