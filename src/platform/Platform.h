@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AudioCaptureService.h"
 #include "platform/CaptureDeviceService.h"
 #include "platform/DeviceFramework.h"
 #include "platform/ObjectPropertyService.h"
@@ -21,6 +22,7 @@ public:
     virtual ProcessNameService& processNames() = 0;
     virtual UsbService& usb() = 0;
     virtual ObjectPropertyService& mediaIO() = 0;
+    virtual AudioCaptureService& audioCapture() = 0;
 };
 
 }  // namespace tavrin

@@ -52,6 +52,7 @@ void FakePlatform::plugCaptureSource(FakeDeviceKind kind, const FakeCaptureSourc
         framework_.setDeskView(spec.id, spec.isDeskView);
         framework_.cameras().plug(std::make_shared<SXCamera>(spec.id, spec.values));
     } else {
+        audioCapture_.addDevice(spec.id);
         if (spec.audioDevice && !audioDeviceID(spec.id)) {
             audioHardware_.addDevice(*spec.audioDevice);
         }
@@ -84,6 +85,7 @@ void FakePlatform::unplugCaptureSource(FakeDeviceKind kind, const QString& id) {
         mediaIO_.removeDevice(id);
         framework_.cameras().unplug(id);
     } else {
+        audioCapture_.removeDevice(id);
         if (const auto device = audioDeviceID(id)) {
             audioHardware_.removeDevice(*device);
         }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/fake/FakeAudioCapture.h"
 #include "platform/fake/FakeAudioHardware.h"
 #include "platform/fake/FakeCaptureDeviceService.h"
 #include "platform/fake/FakeDeviceFramework.h"
@@ -32,6 +33,7 @@ public:
     ProcessNameService& processNames() override { return processNames_; }
     UsbService& usb() override { return usb_; }
     ObjectPropertyService& mediaIO() override { return mediaIO_; }
+    AudioCaptureService& audioCapture() override { return audioCapture_; }
 
     FakeDeviceFramework& fakeFramework() { return framework_; }
     FakeCaptureDeviceService& fakeCaptureDevices() { return captureDevices_; }
@@ -39,6 +41,7 @@ public:
     FakeProcessNameService& fakeProcessNames() { return processNames_; }
     FakeUsbService& fakeUsb() { return usb_; }
     FakeMediaIO& fakeMediaIO() { return mediaIO_; }
+    FakeAudioCaptureService& fakeAudioCapture() { return audioCapture_; }
     NotificationThread& notifications() { return *notifications_; }
 
     // Blocks until every callback queued on the notification thread has been posted to the
@@ -84,6 +87,7 @@ private:
     FakeProcessNameService processNames_;
     FakeUsbService usb_;
     FakeMediaIO mediaIO_;
+    FakeAudioCaptureService audioCapture_;
     // Every device plugged so far, for replugging; mutators may come from any thread.
     struct KnownDevices {
         QHash<QString, FakeCaptureSourceSpec> cameras;

@@ -1,0 +1,154 @@
+#include "platform/fake/FakeAudioCapture.h"
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace tavrin {
+
+namespace {
+
+constexpr FourCharCode linearPCM = fourCC("lpcm");
+constexpr std::uint32_t floatFlag = 1;
+constexpr std::uint32_t signedIntegerFlag = 4;
+constexpr std::uint32_t nonInterleavedFlag = 32;
+
+template <typename Sample>
+QByteArray interleaved(std::uint32_t channels, std::uint32_t frames,
+                       const std::function<Sample(std::uint32_t frame)>& sample) {
+    QByteArray data(qsizetype(channels) * frames * qsizetype(sizeof(Sample)), '\0');
+    auto* samples = reinterpret_cast<Sample*>(data.data());
+    for (std::uint32_t frame = 0; frame < frames; ++frame) {
+        for (std::uint32_t channel = 0; channel < channels; ++channel) {
+            samples[frame * channels + channel] = sample(frame);
+        }
+    }
+    return data;
+}
+
+AudioStreamDescription integerDescription(std::uint32_t channels, std::uint32_t bits) {
+    return {48000, linearPCM,           signedIntegerFlag, channels * bits / 8,
+            1,     channels * bits / 8, channels,          bits};
+}
+
+}  // namespace
+
+std::unique_ptr<AudioCaptureSession> FakeAudioCaptureService::makeSession() {
+    return std::make_unique<FakeAudioCaptureSession>(*this);
+}
+
+void FakeAudioCaptureService::addDevice(const QString& uniqueID) {
+    state_.withLock([&](State& state) { state.devices.insert(uniqueID); });
+}
+
+void FakeAudioCaptureService::removeDevice(const QString& uniqueID) {
+    state_.withLock([&](State& state) { state.devices.remove(uniqueID); });
+}
+
+bool FakeAudioCaptureService::hasDevice(const QString& uniqueID) const {
+    return state_.withLock([&](const State& state) { return state.devices.contains(uniqueID); });
+}
+
+FakeAudioCaptureSession* FakeAudioCaptureService::session() const {
+    return state_.withLock([](const State& state) { return state.session; });
+}
+
+FakeAudioCaptureSession::FakeAudioCaptureSession(FakeAudioCaptureService& service)
+    : service_(service) {
+    service_.state_.withLock([&](auto& state) { state.session = this; });
+}
+
+FakeAudioCaptureSession::~FakeAudioCaptureSession() {
+    service_.state_.withLock([&](auto& state) {
+        if (state.session == this) {
+            state.session = nullptr;
+        }
+    });
+    handler_.withLock([](BufferHandler& handler) { handler = nullptr; });
+}
+
+void FakeAudioCaptureSession::setBufferHandler(BufferHandler handler) {
+    handler_.withLock([&](BufferHandler& current) { current = std::move(handler); });
+}
+
+bool FakeAudioCaptureSession::addInput(const QString& uniqueID) {
+    if (!service_.hasDevice(uniqueID)) {
+        return false;
+    }
+    input_.withLock([&](std::optional<QString>& input) { input = uniqueID; });
+    ++inputsAdded_;
+    return true;
+}
+
+void FakeAudioCaptureSession::removeInput() {
+    input_.withLock([](std::optional<QString>& input) { input.reset(); });
+}
+
+std::optional<QString> FakeAudioCaptureSession::input() const {
+    return input_.withLock([](const std::optional<QString>& input) { return input; });
+}
+
+void FakeAudioCaptureSession::deliver(const AudioSampleBuffer& buffer, int times) {
+    for (int i = 0; i < times; ++i) {
+        thread_.deliver([this, buffer] {
+            if (!running_ || !input()) {
+                return;  // a stopped session or one without input captures nothing
+            }
+            const auto handler = handler_.withLock([](const BufferHandler& h) { return h; });
+            if (handler) {
+                handler(buffer);
+            }
+        });
+    }
+}
+
+AudioStreamDescription FakeAudioCaptureSession::floatDescription(double sampleRate,
+                                                                 std::uint32_t channels,
+                                                                 bool isInterleaved) {
+    const std::uint32_t frameBytes = isInterleaved ? 4 * channels : 4;
+    return {sampleRate, linearPCM, floatFlag | (isInterleaved ? 0 : nonInterleavedFlag),
+            frameBytes, 1,         frameBytes,
+            channels,   32};
+}
+
+AudioSampleBuffer FakeAudioCaptureSession::constant(float level, std::uint32_t channels,
+                                                    std::uint32_t frames, double sampleRate) {
+    return {floatDescription(sampleRate, channels),
+            AudioSampleBuffer::SampleType::float32,
+            true,
+            frames,
+            {interleaved<float>(channels, frames, [level](auto) { return level; })}};
+}
+
+AudioSampleBuffer FakeAudioCaptureSession::sine(float amplitude, double frequency,
+                                                std::uint32_t channels, std::uint32_t frames,
+                                                double sampleRate) {
+    return {floatDescription(sampleRate, channels),
+            AudioSampleBuffer::SampleType::float32,
+            true,
+            frames,
+            {interleaved<float>(channels, frames, [&](std::uint32_t frame) {
+                return amplitude *
+                       float(std::sin(2 * std::numbers::pi * frequency * frame / sampleRate));
+            })}};
+}
+
+AudioSampleBuffer FakeAudioCaptureSession::int16Constant(std::int16_t value, std::uint32_t channels,
+                                                         std::uint32_t frames) {
+    return {integerDescription(channels, 16),
+            AudioSampleBuffer::SampleType::int16,
+            true,
+            frames,
+            {interleaved<std::int16_t>(channels, frames, [value](auto) { return value; })}};
+}
+
+AudioSampleBuffer FakeAudioCaptureSession::int32Constant(std::int32_t value, std::uint32_t channels,
+                                                         std::uint32_t frames) {
+    return {integerDescription(channels, 32),
+            AudioSampleBuffer::SampleType::int32,
+            true,
+            frames,
+            {interleaved<std::int32_t>(channels, frames, [value](auto) { return value; })}};
+}
+
+}  // namespace tavrin

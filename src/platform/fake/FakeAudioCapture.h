@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QSet>
+#include <atomic>
+
+#include "platform/AudioCaptureService.h"
+#include "platform/fake/NotificationThread.h"
+#include "runtime/Mutex.h"
+
+namespace tavrin {
+
+class FakeAudioCaptureSession;
+
+// The fake capture service: sessions whose buffers a test scripts. Devices that can be opened
+// are named by unique ID.
+class FakeAudioCaptureService final : public AudioCaptureService {
+public:
+    std::unique_ptr<AudioCaptureSession> makeSession() override;
+
+    void addDevice(const QString& uniqueID);
+    void removeDevice(const QString& uniqueID);
+    bool hasDevice(const QString& uniqueID) const;
+    // The most recently made session that still exists, for the test to script.
+    FakeAudioCaptureSession* session() const;
+
+private:
+    friend class FakeAudioCaptureSession;
+    struct State {
+        QSet<QString> devices;
+        FakeAudioCaptureSession* session = nullptr;
+    };
+    Mutex<State> state_;
+};
+
+// Buffers are delivered on the session's own serial thread, and only while it runs with an input.
+class FakeAudioCaptureSession final : public AudioCaptureSession {
+public:
+    explicit FakeAudioCaptureSession(FakeAudioCaptureService& service);
+    ~FakeAudioCaptureSession() override;
+
+    void setBufferHandler(BufferHandler handler) override;
+    bool isRunning() const override { return running_; }
+    void startRunning() override { running_ = true; }
+    void stopRunning() override { running_ = false; }
+    void beginConfiguration() override { ++configurations_; }
+    void commitConfiguration() override {}
+    bool addInput(const QString& uniqueID) override;
+    void removeInput() override;
+
+    // The test's script: each buffer is handed over on the session's thread, in order.
+    void deliver(const AudioSampleBuffer& buffer, int times = 1);
+    void waitUntilDelivered() { thread_.waitUntilIdle(); }
+    std::optional<QString> input() const;
+    int inputsAdded() const { return inputsAdded_; }
+    int configurations() const { return configurations_; }
+
+    // Scripted buffers.
+    static AudioSampleBuffer constant(float level, std::uint32_t channels = 2,
+                                      std::uint32_t frames = 512, double sampleRate = 48000);
+    static AudioSampleBuffer sine(float amplitude, double frequency, std::uint32_t channels = 2,
+                                  std::uint32_t frames = 512, double sampleRate = 48000);
+    static AudioSampleBuffer int16Constant(std::int16_t value, std::uint32_t channels = 2,
+                                           std::uint32_t frames = 512);
+    static AudioSampleBuffer int32Constant(std::int32_t value, std::uint32_t channels = 1,
+                                           std::uint32_t frames = 512);
+    static AudioStreamDescription floatDescription(double sampleRate, std::uint32_t channels,
+                                                   bool interleaved = true);
+
+private:
+    FakeAudioCaptureService& service_;
+    std::atomic<bool> running_ = false;
+    std::atomic<int> inputsAdded_ = 0;
+    std::atomic<int> configurations_ = 0;
+    Mutex<std::optional<QString>> input_;
+    Mutex<BufferHandler> handler_;
+    NotificationThread thread_;
+};
+
+}  // namespace tavrin
