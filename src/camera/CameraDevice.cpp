@@ -176,41 +176,31 @@ void CameraDevice::observeCaptureDevice() {
     }
 }
 
-template <typename T, typename Text, typename Same>
-void CameraDevice::assign(T& field, const T& value, void (CameraDevice::*signal)(),
-                          const QString& label, Text text, const QString& source, Same same) {
-    if (same(field, value)) {
-        return;
-    }
-    const T old = std::exchange(field, value);
-    emit(this->*signal)();
-    recordChange(label, text(old), text(value), source);
-}
-
 void CameraDevice::assignFlag(bool& field, bool value, void (CameraDevice::*signal)(),
                               const QString& label, const QString& source) {
-    assign(field, value, signal, label, yesNoText, source);
+    assignLogged(field, value, signal, label, yesNoText, source);
 }
 
 void CameraDevice::readActiveFormat() {
-    assign(activeFormat_, avDevice()->activeFormat(), &CameraDevice::activeFormatChanged,
-           QStringLiteral("active format"), CameraText::format, EventSource::capture, sameFormat);
+    assignLogged(activeFormat_, avDevice()->activeFormat(), &CameraDevice::activeFormatChanged,
+                 QStringLiteral("active format"), CameraText::format, EventSource::capture,
+                 sameFormat);
 }
 
 void CameraDevice::readFrameDurations() {
     const auto& capture = *avDevice();
-    assign(activeMinFrameDuration_, capture.activeVideoMinFrameDuration(),
-           &CameraDevice::activeFrameDurationsChanged, QStringLiteral("max frame rate"),
-           CameraText::frameRate, EventSource::capture);
-    assign(activeMaxFrameDuration_, capture.activeVideoMaxFrameDuration(),
-           &CameraDevice::activeFrameDurationsChanged, QStringLiteral("min frame rate"),
-           CameraText::frameRate, EventSource::capture);
+    assignLogged(activeMinFrameDuration_, capture.activeVideoMinFrameDuration(),
+                 &CameraDevice::activeFrameDurationsChanged, QStringLiteral("max frame rate"),
+                 CameraText::frameRate, EventSource::capture);
+    assignLogged(activeMaxFrameDuration_, capture.activeVideoMaxFrameDuration(),
+                 &CameraDevice::activeFrameDurationsChanged, QStringLiteral("min frame rate"),
+                 CameraText::frameRate, EventSource::capture);
 }
 
 void CameraDevice::readColorSpace() {
-    assign(activeColorSpace_, avDevice()->activeColorSpace(),
-           &CameraDevice::activeColorSpaceChanged, QStringLiteral("color space"),
-           CameraText::colorSpace, EventSource::capture);
+    assignLogged(activeColorSpace_, avDevice()->activeColorSpace(),
+                 &CameraDevice::activeColorSpaceChanged, QStringLiteral("color space"),
+                 CameraText::colorSpace, EventSource::capture);
 }
 
 // Only a change in the number of formats is worth a line in the log.
@@ -259,13 +249,13 @@ void CameraDevice::readEffects() {
 
 void CameraDevice::readModes() {
     const auto& capture = *avDevice();
-    assign(exposureMode_, capture.exposureMode(), &CameraDevice::exposureModeChanged,
-           QStringLiteral("exposure mode"), CameraText::exposureMode, EventSource::exposure);
-    assign(focusMode_, capture.focusMode(), &CameraDevice::focusModeChanged,
-           QStringLiteral("focus mode"), CameraText::focusMode, EventSource::focus);
-    assign(whiteBalanceMode_, capture.whiteBalanceMode(), &CameraDevice::whiteBalanceModeChanged,
-           QStringLiteral("white balance mode"), CameraText::whiteBalanceMode,
-           EventSource::whiteBalance);
+    assignLogged(exposureMode_, capture.exposureMode(), &CameraDevice::exposureModeChanged,
+                 QStringLiteral("exposure mode"), CameraText::exposureMode, EventSource::exposure);
+    assignLogged(focusMode_, capture.focusMode(), &CameraDevice::focusModeChanged,
+                 QStringLiteral("focus mode"), CameraText::focusMode, EventSource::focus);
+    assignLogged(whiteBalanceMode_, capture.whiteBalanceMode(),
+                 &CameraDevice::whiteBalanceModeChanged, QStringLiteral("white balance mode"),
+                 CameraText::whiteBalanceMode, EventSource::whiteBalance);
 }
 
 std::optional<CameraFormatSummary> CameraDevice::activeFormatSummary() const {

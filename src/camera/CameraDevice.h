@@ -102,10 +102,6 @@ private:
     void readModes();
     std::optional<ConfigurationError> configure(const std::function<void(CaptureDevice&)>& change);
 
-    // Stores a value; on a real change notifies and records "<name> <label>: <old> → <new>".
-    template <typename T, typename Text, typename Same = std::equal_to<>>
-    void assign(T& field, const T& value, void (CameraDevice::*signal)(), const QString& label,
-                Text text, const QString& source, Same same = {});
     void assignFlag(bool& field, bool value, void (CameraDevice::*signal)(), const QString& label,
                     const QString& source);
 

@@ -73,7 +73,7 @@ protected:
 
     void recordEvent(const QString& message, const QString& source);
     void recordChange(const QString& label, const QString& oldText, const QString& newText,
-                      const QString& source);
+                      const QString& source) override;
     // "in use" or "idle", as the discovery event tells the usage.
     QString usagePart() const;
     // "type=..." and "transport='...'" of the discovery event, with a capture device only.

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QUuid>
+#include <functional>
+#include <utility>
 
 namespace tavrin {
 
@@ -17,6 +20,22 @@ public:
 
 protected:
     SidebarDevice() = default;
+
+    // Records "<name> <label>: <old> → <new>" for this device.
+    virtual void recordChange(const QString& label, const QString& oldText, const QString& newText,
+                              const QString& source) = 0;
+
+    // Stores a value; on a real change notifies through `signal` and records the change.
+    template <typename Self, typename T, typename Text, typename Same = std::equal_to<>>
+    void assignLogged(T& field, const T& value, void (Self::*signal)(), const QString& label,
+                      Text text, const QString& source, Same same = {}) {
+        if (same(field, value)) {
+            return;
+        }
+        const T old = std::exchange(field, value);
+        Q_EMIT(static_cast<Self*>(this)->*signal)();
+        recordChange(label, text(old), text(value), source);
+    }
 };
 
 }  // namespace tavrin

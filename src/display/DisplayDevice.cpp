@@ -1,5 +1,8 @@
 #include "display/DisplayDevice.h"
 
+#include <QPointer>
+#include <cmath>
+
 #include "app/AppContext.h"
 #include "catalogue/ChangeMessage.h"
 #include "catalogue/DeviceEntry.h"
@@ -13,16 +16,20 @@ namespace tavrin {
 namespace {
 
 // Geometry compares exactly: Qt's own operators allow a fuzzy margin, which would hide changes.
-bool exactlyEqual(const QRectF& a, const QRectF& b) {
+bool sameRect(const QRectF& a, const QRectF& b) {
     return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
 }
 
-bool exactlyEqual(const std::optional<QRectF>& a, const std::optional<QRectF>& b) {
-    return a.has_value() == b.has_value() && (!a || exactlyEqual(*a, *b));
+bool sameOptionalRect(const std::optional<QRectF>& a, const std::optional<QRectF>& b) {
+    return a.has_value() == b.has_value() && (!a || sameRect(*a, *b));
 }
 
-bool exactlyEqual(const QSizeF& a, const QSizeF& b) {
+bool sameSize(const QSizeF& a, const QSizeF& b) {
     return a.width() == b.width() && a.height() == b.height();
+}
+
+bool sameOptionalSize(const std::optional<QSizeF>& a, const std::optional<QSizeF>& b) {
+    return a.has_value() == b.has_value() && (!a || sameSize(*a, *b));
 }
 
 QString sizeText(const QSizeF& size) {
@@ -34,8 +41,30 @@ QString rectText(const QRectF& rect) {
                              rect.height());
 }
 
-QString optionalRectText(const std::optional<QRectF>& rect) {
-    return rect ? rectText(*rect) : absentText();
+template <typename T, typename Text>
+auto orAbsent(Text text) {
+    return [text](const std::optional<T>& value) { return value ? text(*value) : absentText(); };
+}
+
+QString hertzText(double rate) {
+    return localizedNumberText(rate) + QStringLiteral(" Hz");
+}
+
+QString scaleText(double scale) {
+    return localizedNumberTextWithoutGrouping(scale) + QStringLiteral("\u00d7");
+}
+
+std::optional<double> positive(double value) {
+    return value > 0 ? std::optional(value) : std::nullopt;
+}
+
+std::optional<ScreenInfo> screenFor(DisplayServices& services, DisplayID display) {
+    for (const auto& screen : services.screens()) {
+        if (screen.displayNumber == display) {
+            return screen;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -50,12 +79,27 @@ DisplayDevice::DisplayDevice(AppContext& context, std::shared_ptr<SXDisplay> dis
       frame_(sxDisplay_->frame.value()),
       availability_(sxDisplay_->availability.value()),
       symbolName_(sxDisplay_->symbolName()),
-      visibleFrame_(sxDisplay_->visibleFrame()) {}
+      visibleFrame_(sxDisplay_->visibleFrame()),
+      isBuiltIn_(context.platform().displayServices().isBuiltin(id_)) {}
 
 std::shared_ptr<DisplayDevice> DisplayDevice::create(AppContext& context,
                                                      std::shared_ptr<SXDisplay> display) {
     std::shared_ptr<DisplayDevice> device(new DisplayDevice(context, display));
+    // The first values are read with the log quiet: a new display's values are no change.
+    device->refreshScreenProperties();
+    device->isRecording_ = true;
     device->subscribe(display);
+    device->screenChangeObserver_ = context.platform().displayServices().observeScreenParameters(
+        [self = QPointer(device.get())] {
+            if (self) {
+                self->refreshScreenProperties();
+            }
+        });
+    QStringList parts{sizeText(device->backingPixelSize_),
+                      orAbsent<double>(hertzText)(device->refreshRate_),
+                      device->isMain_ ? QStringLiteral("main") : QStringLiteral("secondary")};
+    context.eventLog().record(discoveryMessage(device->localizedName_, parts),
+                              EventSource::discovery, device->uuid_);
     return device;
 }
 
@@ -90,6 +134,81 @@ void DisplayDevice::update(const std::shared_ptr<SXDisplay>& display) {
     }
 }
 
+void DisplayDevice::refreshScreenProperties() {
+    auto& services = context_.platform().displayServices();
+    const auto changed = &DisplayDevice::screenPropertiesChanged;
+    const auto mode = services.currentMode(id_);
+    assignLogged(backingPixelSize_,
+                 mode ? QSizeF(mode->pixelWidth, mode->pixelHeight)
+                      : QSizeF(services.pixelsWide(id_), services.pixelsHigh(id_)),
+                 &DisplayDevice::backingPixelSizeChanged, QStringLiteral("backing pixels"),
+                 sizeText, EventSource::mode, sameSize);
+    const auto modes = services.allModes(id_);
+    std::optional<QSizeF> native;
+    for (const auto& candidate : modes.value_or(QList<DisplayMode>())) {
+        if (candidate.ioFlags & DisplayMode::nativeFlag) {
+            native = QSizeF(candidate.pixelWidth, candidate.pixelHeight);
+            break;
+        }
+    }
+    assignLogged(nativePixelSize_, native, changed, QStringLiteral("native panel"),
+                 orAbsent<QSizeF>(sizeText), EventSource::mode, sameOptionalSize);
+    assignLogged(refreshRate_, mode ? positive(mode->refreshRate) : std::nullopt, changed,
+                 QStringLiteral("refresh rate"), orAbsent<double>(hertzText), EventSource::mode);
+    const auto screen = screenFor(services, id_);
+    assignLogged(backingScaleFactor_,
+                 screen ? std::optional(screen->backingScaleFactor) : std::nullopt, changed,
+                 QStringLiteral("backing scale"), orAbsent<double>(scaleText), EventSource::mode);
+    assignLogged(colorSpaceName_, screen ? screen->colorSpaceName : std::nullopt, changed,
+                 QStringLiteral("color space"),
+                 orAbsent<QString>([](const QString& name) { return name; }), EventSource::mode);
+    assignLogged(visibleFrame_, sxDisplay_->visibleFrame(), changed,
+                 QStringLiteral("visible frame"), orAbsent<QRectF>(rectText), EventSource::geometry,
+                 sameOptionalRect);
+    assignLogged(
+        modeCount_, modes ? int(modes->size()) : 0, changed, QStringLiteral("mode count"),
+        [](int count) { return QString::number(count); }, EventSource::mode);
+    const auto mirror = services.mirrorsDisplay(id_);
+    assignLogged(
+        mirrorOfID_, mirror == 0 || mirror == 0xFFFFFFFF ? std::nullopt : std::optional(mirror),
+        changed, QStringLiteral("mirroring"),
+        [](const std::optional<DisplayID>& id) {
+            return id ? QStringLiteral("Display %1").arg(*id) : QStringLiteral("none");
+        },
+        EventSource::mirror);
+    assignLogged(
+        rotation_, services.rotation(id_), changed, QStringLiteral("rotation"),
+        [](double degrees) { return QString::asprintf("%.0f\u00b0", degrees); },
+        EventSource::geometry);
+    assignLogged(physicalSize_, services.screenSize(id_), changed, QStringLiteral("physical size"),
+                 sizeText, EventSource::mode, sameSize);
+    assignLogged(maxPotentialEDRHeadroom_,
+                 screen ? positive(screen->maximumPotentialEDRHeadroom) : std::nullopt, changed,
+                 QStringLiteral("EDR peak headroom"), orAbsent<double>(scaleText),
+                 EventSource::mode);
+    assignLogged(currentEDRHeadroom_, screen ? positive(screen->maximumEDRHeadroom) : std::nullopt,
+                 changed, QStringLiteral("EDR current headroom"), orAbsent<double>(scaleText),
+                 EventSource::mode);
+    assignLogged(
+        bitsPerSample_,
+        screen && screen->bitsPerSample >= 1 ? std::optional(screen->bitsPerSample) : std::nullopt,
+        changed, QStringLiteral("bits per sample"),
+        orAbsent<int>([](int bits) { return QString::number(bits); }), EventSource::mode);
+}
+
+DisplayError DisplayDevice::setOrigin(std::int32_t x, std::int32_t y) {
+    auto& services = context_.platform().displayServices();
+    DisplayConfiguration configuration = 0;
+    if (const auto error = services.beginConfiguration(configuration)) {
+        return error;
+    }
+    if (const auto error = services.configureOrigin(configuration, id_, x, y)) {
+        services.cancelConfiguration(configuration);
+        return error;
+    }
+    return services.completeConfiguration(configuration);
+}
+
 void DisplayDevice::setLocalizedName(const QString& value) {
     if (localizedName_ != value) {
         localizedName_ = value;
@@ -98,56 +217,26 @@ void DisplayDevice::setLocalizedName(const QString& value) {
 }
 
 void DisplayDevice::setIsMain(bool value) {
-    if (isMain_ == value) {
-        return;
-    }
-    isMain_ = value;
-    emit isMainChanged();
-    recordChange(QStringLiteral("main display"), yesNoText(!value), yesNoText(value),
-                 EventSource::system);
+    assignLogged(isMain_, value, &DisplayDevice::isMainChanged, QStringLiteral("main display"),
+                 yesNoText, EventSource::system);
 }
 
 void DisplayDevice::setFrame(const QRectF& value) {
-    if (exactlyEqual(frame_, value)) {
-        return;
-    }
-    const auto old = std::exchange(frame_, value);
-    emit frameChanged();
-    recordChange(QStringLiteral("frame"), rectText(old), rectText(value), EventSource::geometry);
+    assignLogged(frame_, value, &DisplayDevice::frameChanged, QStringLiteral("frame"), rectText,
+                 EventSource::geometry, sameRect);
 }
 
 void DisplayDevice::setAvailability(const SXAvailability& value) {
-    if (availability_ == value) {
-        return;
-    }
-    const auto old = std::exchange(availability_, value);
-    emit availabilityChanged();
-    recordChange(QStringLiteral("availability"), old.caseName(), value.caseName(),
-                 EventSource::discovery);
-}
-
-void DisplayDevice::setBackingPixelSize(const QSizeF& value) {
-    if (exactlyEqual(backingPixelSize_, value)) {
-        return;
-    }
-    const auto old = std::exchange(backingPixelSize_, value);
-    emit backingPixelSizeChanged();
-    recordChange(QStringLiteral("backing pixels"), sizeText(old), sizeText(value),
-                 EventSource::mode);
-}
-
-void DisplayDevice::setVisibleFrame(const std::optional<QRectF>& value) {
-    if (exactlyEqual(visibleFrame_, value)) {
-        return;
-    }
-    const auto old = std::exchange(visibleFrame_, value);
-    emit visibleFrameChanged();
-    recordChange(QStringLiteral("visible frame"), optionalRectText(old), optionalRectText(value),
-                 EventSource::geometry);
+    assignLogged(
+        availability_, value, &DisplayDevice::availabilityChanged, QStringLiteral("availability"),
+        [](const SXAvailability& a) { return a.caseName(); }, EventSource::discovery);
 }
 
 void DisplayDevice::recordChange(const QString& label, const QString& oldText,
                                  const QString& newText, const QString& source) {
+    if (!isRecording_) {
+        return;
+    }
     context_.eventLog().record(changeMessage(localizedName_, label, oldText, newText), source,
                                uuid_);
 }

@@ -3,6 +3,7 @@
 #include "platform/AudioCaptureService.h"
 #include "platform/CaptureDeviceService.h"
 #include "platform/DeviceFramework.h"
+#include "platform/DisplayServices.h"
 #include "platform/ObjectPropertyService.h"
 #include "platform/ProcessNameService.h"
 #include "platform/SymbolCatalog.h"
@@ -23,6 +24,7 @@ public:
     virtual UsbService& usb() = 0;
     virtual ObjectPropertyService& mediaIO() = 0;
     virtual AudioCaptureService& audioCapture() = 0;
+    virtual DisplayServices& displayServices() = 0;
 };
 
 }  // namespace tavrin

@@ -182,16 +182,23 @@ TEST_F(DeviceEntryTest, PhoneCamerasAreLabelledContinuity) {
 TEST_F(DeviceEntryTest, DisplaySubtitleIsTheWholeBackingPixelSize) {
     const auto screen = display();
     const auto entry = screen->entry();
+    auto& services = env_.fake().fakeDisplayServices();
+    auto setBackingPixelSize = [&](const QSizeF& size) {
+        auto hardware = services.display(screen->id());
+        hardware.currentMode = DisplayMode{size.width(), size.height(), 60, 0};
+        services.setDisplay(screen->id(), hardware);
+        screen->refreshScreenProperties();
+    };
     EXPECT_EQ(entry.subtitle(), std::nullopt);
-    screen->setBackingPixelSize(QSizeF(2880.0, 1800.0));
+    setBackingPixelSize(QSizeF(2880.0, 1800.0));
     EXPECT_EQ(entry.subtitle(), QStringLiteral("2880 \u00d7 1800"));
-    screen->setBackingPixelSize(QSizeF(1920.9, 1080.2));
+    setBackingPixelSize(QSizeF(1920.9, 1080.2));
     EXPECT_EQ(entry.subtitle(), QStringLiteral("1920 \u00d7 1080"));
     const double nan = std::nan("");
     const double huge = 1e19;
     for (const auto& size : {QSizeF(0.9, 1080), QSizeF(1920, -1), QSizeF(nan, 1080),
                              QSizeF(1920, INFINITY), QSizeF(huge, 1080), QSizeF(-huge, 1080)}) {
-        screen->setBackingPixelSize(size);
+        setBackingPixelSize(size);
         EXPECT_EQ(entry.subtitle(), std::nullopt) << size.width() << "x" << size.height();
     }
 }

@@ -183,6 +183,11 @@ QList<FakeDisplaySpec> readDisplays(Reader& root) {
         spec.values.visibleFrame = reader.rectangle("visibleFrame", false);
         spec.values.isMain = reader.boolean("isMain", false);
         spec.values.availability = availabilityOf(reader);
+        const bool builtIn = reader.boolean("builtIn", false);
+        const auto scale = reader.object().contains(QStringLiteral("scale"))
+                               ? reader.integer("scale", 1, 4).value_or(1)
+                               : 1.0;
+        spec.hardware = FakeDisplaySpec::hardwareFor(spec.values.frame, scale, builtIn);
         displays.append(spec);
     }
     return displays;
@@ -280,6 +285,22 @@ std::optional<FakeFixture> FakeFixture::parse(const QByteArray& json, QString* e
         return std::nullopt;
     }
     return fixture;
+}
+
+FakeDisplayHardware FakeDisplaySpec::hardwareFor(const QRectF& frame, double scale, bool builtIn) {
+    FakeDisplayHardware hardware;
+    const DisplayMode mode{frame.width() * scale, frame.height() * scale, builtIn ? 120.0 : 60.0,
+                           DisplayMode::nativeFlag};
+    hardware.currentMode = mode;
+    hardware.allModes = QList<DisplayMode>{
+        DisplayMode{mode.pixelWidth / 2, mode.pixelHeight / 2, mode.refreshRate, 0}, mode};
+    hardware.pixelsWide = mode.pixelWidth;
+    hardware.pixelsHigh = mode.pixelHeight;
+    hardware.physicalSize = QSizeF(frame.width() * 0.2, frame.height() * 0.2);
+    hardware.isBuiltin = builtIn;
+    hardware.screen = ScreenInfo{
+        0, scale, QStringLiteral("sRGB IEC61966-2.1"), builtIn ? 16.0 : 1.0, 1.0, builtIn ? 10 : 8};
+    return hardware;
 }
 
 FakeFixture FakeFixture::demo() {

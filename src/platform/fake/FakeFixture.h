@@ -12,6 +12,7 @@
 #include "platform/SXCaptureSource.h"
 #include "platform/SXDisplay.h"
 #include "platform/fake/FakeAudioHardware.h"
+#include "platform/fake/FakeDisplayServices.h"
 
 namespace tavrin {
 
@@ -33,6 +34,11 @@ struct FakeCaptureSourceSpec {
 struct FakeDisplaySpec {
     DisplayID id = 0;
     SXDisplay::Values values;
+    // Absent: a plain display at the frame's size, 60 Hz, scale 1, in the screen list.
+    std::optional<FakeDisplayHardware> hardware;
+
+    // The display services' view of a display described only by its frame and scale.
+    static FakeDisplayHardware hardwareFor(const QRectF& frame, double scale, bool builtIn);
 };
 
 enum class FakeDeviceKind { camera, microphone, display };

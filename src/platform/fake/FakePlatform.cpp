@@ -10,7 +10,19 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
       captureDevices_(*notifications_),
       symbols_(fixture.symbols),
       audioHardware_(*notifications_),
-      mediaIO_(*notifications_) {
+      mediaIO_(*notifications_),
+      displayServices_(queue, *notifications_) {
+    // A completed configuration moves the framework's displays to their new origins.
+    displayServices_.setOnArrangementChanged([this](const QHash<DisplayID, QPointF>& origins) {
+        for (auto it = origins.cbegin(); it != origins.cend(); ++it) {
+            framework_.displays().change(it.key(), [origin = it.value()](SXDisplay& display) {
+                auto frame = display.frame.value();
+                frame.moveTopLeft(origin);
+                display.frame.send(frame);
+                display.isMain.send(origin == QPointF(0, 0));
+            });
+        }
+    });
     for (const auto& camera : fixture.cameras) {
         plugCamera(camera);
     }
@@ -68,6 +80,8 @@ std::optional<ObjectID> FakePlatform::audioDeviceID(const QString& uid) {
 
 void FakePlatform::plugDisplay(const FakeDisplaySpec& spec) {
     known_.withLock([&](KnownDevices& known) { known.displays.insert(spec.id, spec); });
+    displayServices_.setDisplay(
+        spec.id, spec.hardware.value_or(FakeDisplaySpec::hardwareFor(spec.values.frame, 1, false)));
     framework_.displays().plug(std::make_shared<SXDisplay>(spec.id, spec.values));
 }
 

@@ -34,6 +34,7 @@ public:
     UsbService& usb() override { return usb_; }
     ObjectPropertyService& mediaIO() override { return mediaIO_; }
     AudioCaptureService& audioCapture() override { return audioCapture_; }
+    DisplayServices& displayServices() override { return displayServices_; }
 
     FakeDeviceFramework& fakeFramework() { return framework_; }
     FakeCaptureDeviceService& fakeCaptureDevices() { return captureDevices_; }
@@ -42,6 +43,7 @@ public:
     FakeUsbService& fakeUsb() { return usb_; }
     FakeMediaIO& fakeMediaIO() { return mediaIO_; }
     FakeAudioCaptureService& fakeAudioCapture() { return audioCapture_; }
+    FakeDisplayServices& fakeDisplayServices() { return displayServices_; }
     NotificationThread& notifications() { return *notifications_; }
 
     // Blocks until every callback queued on the notification thread has been posted to the
@@ -88,6 +90,7 @@ private:
     FakeUsbService usb_;
     FakeMediaIO mediaIO_;
     FakeAudioCaptureService audioCapture_;
+    FakeDisplayServices displayServices_;
     // Every device plugged so far, for replugging; mutators may come from any thread.
     struct KnownDevices {
         QHash<QString, FakeCaptureSourceSpec> cameras;
