@@ -4,13 +4,24 @@
 #include "audio/AudioDeviceUsageMonitor.h"
 #include "camera/CMIODeviceUsageMonitor.h"
 #include "camera/VideoEffectsObserver.h"
+#include "catalogue/DeviceStore.h"
 
 namespace tavrin {
 
 AppContext::AppContext(std::unique_ptr<MainThreadQueue> queue, std::unique_ptr<Platform> platform)
     : queue_(std::move(queue)), eventLog_(*queue_), platform_(std::move(platform)) {}
 
-AppContext::~AppContext() = default;
+// The store's models hold subscriptions to the monitors and the platform, so they go first.
+AppContext::~AppContext() {
+    deviceStore_.reset();
+}
+
+DeviceStore& AppContext::deviceStore() {
+    if (!deviceStore_) {
+        deviceStore_ = std::make_unique<DeviceStore>(*this);
+    }
+    return *deviceStore_;
+}
 
 AudioDeviceUsageMonitor& AppContext::audioUsageMonitor() {
     std::call_once(audioUsageMonitorOnce_, [this] {

@@ -13,6 +13,7 @@ class AudioDeviceUsageMonitor;
 class AudioDeviceMuteMonitor;
 class CMIODeviceUsageMonitor;
 class VideoEffectsObserver;
+class DeviceStore;
 
 // The process-wide objects: the main-thread queue, the platform's services and everything the
 // devices share (the event log now; the monitors and the device store come with their
@@ -34,6 +35,8 @@ public:
     CMIODeviceUsageMonitor& cameraUsageMonitor();
     // The system-wide video effect settings; main thread.
     VideoEffectsObserver& videoEffects();
+    // The device store, made on first use (which starts following the device lists); main thread.
+    DeviceStore& deviceStore();
 
 private:
     // Destroyed in reverse: whatever holds platform registrations goes first, then the platform
@@ -48,6 +51,7 @@ private:
     std::once_flag cameraUsageMonitorOnce_;
     std::shared_ptr<CMIODeviceUsageMonitor> cameraUsageMonitor_;
     std::unique_ptr<VideoEffectsObserver> videoEffects_;
+    std::unique_ptr<DeviceStore> deviceStore_;
 };
 
 }  // namespace tavrin

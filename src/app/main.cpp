@@ -6,6 +6,7 @@
 
 #include "app/AppContext.h"
 #include "app/ConsoleMonitor.h"
+#include "catalogue/DeviceStore.h"
 #include "platform/PlatformFactory.h"
 #include "runtime/QtMainThreadQueue.h"
 
@@ -49,16 +50,15 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     ConsoleMonitor monitor(context, out);
     monitor.printEvents(events);
-    monitor.start([&] {
-        // The first lists' events are appended by tasks that run after this one.
-        context.queue().post([&] {
-            if (list) {
-                monitor.printDevices();
-            }
-            if (!events) {
-                QCoreApplication::quit();
-            }
-        });
+    context.deviceStore();
+    // The framework's first lists arrive within moments of start.
+    auto firstLists = context.queue().schedule(std::chrono::milliseconds(250), [&] {
+        if (list) {
+            monitor.printDevices();
+        }
+        if (!events) {
+            QCoreApplication::quit();
+        }
     });
     if (events && seconds > 0) {
         QTimer::singleShot(seconds * 1000, &application, &QCoreApplication::quit);

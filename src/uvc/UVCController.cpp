@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/UsbVideoClass.h"
 #include "uvc/UVCDescriptors.h"
 #include "uvc/UVCValue.h"
 
@@ -9,16 +10,7 @@ namespace tavrin {
 
 namespace {
 
-constexpr std::uint8_t requestTypeSet = 0x21;
-constexpr std::uint8_t requestTypeGet = 0xA1;
-constexpr std::uint8_t setCur = 0x01;
-constexpr std::uint8_t getCur = 0x81;
-constexpr std::uint8_t getMin = 0x82;
-constexpr std::uint8_t getMax = 0x83;
-constexpr std::uint8_t getInfo = 0x86;
-constexpr std::uint8_t getDef = 0x87;
-constexpr std::uint8_t videoClass = 14;
-constexpr std::uint8_t videoControlSubclass = 1;
+using namespace UsbVideoClass;
 
 void printLine(const QString& line) {
     std::fputs((QStringLiteral("[UVC] ") + line + QLatin1Char('\n')).toUtf8().constData(), stdout);
@@ -58,7 +50,7 @@ struct OpenedInterface {
 
 std::optional<OpenedInterface> openVideoControlInterface(UsbDevice& device) {
     UsbFindInterfaceRequest find;
-    find.interfaceClass = videoClass;
+    find.interfaceClass = videoInterfaceClass;
     find.interfaceSubClass = videoControlSubclass;
     std::vector<std::shared_ptr<UsbRegistryEntry>> interfaces;
     if (const auto status = device.createInterfaceIterator(find, interfaces);
@@ -103,7 +95,7 @@ bool hasVideoControlInterface(UsbRegistryEntry& device) {
     for (const auto& child : children) {
         const auto interfaceClass = child->numberProperty(QStringLiteral("bInterfaceClass"));
         const auto subclass = child->numberProperty(QStringLiteral("bInterfaceSubClass"));
-        if (interfaceClass && subclass && (*interfaceClass & 0xFF) == videoClass &&
+        if (interfaceClass && subclass && (*interfaceClass & 0xFF) == videoInterfaceClass &&
             *subclass == videoControlSubclass) {
             return true;
         }

@@ -2,11 +2,14 @@
 
 #include "camera/CameraDevice.h"
 #include "support/TestEnvironment.h"
+#include "platform/UsbVideoClass.h"
 #include "support/UvcFixtures.h"
 #include "uvc/UVCController.h"
 
 namespace tavrin {
 namespace {
+
+using namespace UsbVideoClass;
 
 using testing::fullWebcam;
 using testing::webcamCameraTerminal;
@@ -14,10 +17,6 @@ using testing::webcamProcessingUnit;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 
-constexpr std::uint8_t getInfo = 0x86;
-constexpr std::uint8_t getMax = 0x83;
-constexpr std::uint8_t getCur = 0x81;
-constexpr std::uint8_t setCur = 0x01;
 
 class UVCControllerTest : public ::testing::Test {
 protected:

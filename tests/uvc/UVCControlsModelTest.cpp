@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "support/TestEnvironment.h"
+#include "platform/UsbVideoClass.h"
 #include "support/UvcFixtures.h"
 #include "uvc/UVCControlsModel.h"
 
@@ -11,13 +12,13 @@ using namespace std::chrono_literals;
 namespace tavrin {
 namespace {
 
+using namespace UsbVideoClass;
+
 using ID = UVCControlID;
 using Kind = UVCControlsModel::RowKind;
 using testing::webcamCameraTerminal;
 using testing::webcamProcessingUnit;
 
-constexpr std::uint8_t getCur = 0x81;
-constexpr std::uint8_t setCur = 0x01;
 
 std::uint8_t unitOf(ID id) {
     return uvcControlSpec(id).unit == UVCUnit::processingUnit ? webcamProcessingUnit

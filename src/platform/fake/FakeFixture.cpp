@@ -212,6 +212,7 @@ QList<FakeScenarioStep> readScenario(Reader& root) {
         {"setName", FakeScenarioStep::Action::setName},
         {"startUsing", FakeScenarioStep::Action::startUsing},
         {"stopUsing", FakeScenarioStep::Action::stopUsing},
+        {"setMuted", FakeScenarioStep::Action::setMuted},
     };
     static const std::pair<const char*, FakeDeviceKind> kinds[] = {
         {"camera", FakeDeviceKind::camera},

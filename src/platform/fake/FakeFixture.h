@@ -45,7 +45,7 @@ enum class FakeDeviceKind { camera, microphone, display };
 
 // One timed change of the demo scenario.
 struct FakeScenarioStep {
-    enum class Action { unplug, replug, setAvailability, setName, startUsing, stopUsing };
+    enum class Action { unplug, replug, setAvailability, setName, startUsing, stopUsing, setMuted };
 
     std::chrono::milliseconds at{0};
     Action action = Action::unplug;

@@ -25,6 +25,19 @@ std::optional<OSStatus> FakeObjectPropertyService::takeFault(State& state, Opera
     return std::nullopt;
 }
 
+std::pair<FakeObjectPropertyService::Property*, OSStatus> FakeObjectPropertyService::find(
+    State& state, ObjectID object, const PropertyAddress& address) {
+    const auto found = state.objects.find(object);
+    if (found == state.objects.end()) {
+        return {nullptr, OSStatusCode::badObject};
+    }
+    const auto property = found->properties.find(address);
+    if (property == found->properties.end()) {
+        return {nullptr, OSStatusCode::unknownProperty};
+    }
+    return {&*property, OSStatusCode::noError};
+}
+
 bool FakeObjectPropertyService::hasProperty(ObjectID object, const PropertyAddress& address) {
     return state_.withLock([&](State& state) {
         if (takeFault(state, Operation::hasProperty, object, address)) {
@@ -46,16 +59,11 @@ OSStatus FakeObjectPropertyService::isPropertySettable(ObjectID object,
         if (const auto status = takeFault(state, Operation::isSettable, object, address)) {
             return *status;
         }
-        const auto found = state.objects.constFind(object);
-        if (found == state.objects.constEnd()) {
-            return OSStatusCode::badObject;
+        const auto [property, status] = find(state, object, address);
+        if (property) {
+            settable = property->isSettable;
         }
-        const auto property = found->properties.constFind(address);
-        if (property == found->properties.constEnd()) {
-            return OSStatusCode::unknownProperty;
-        }
-        settable = property->isSettable;
-        return OSStatusCode::noError;
+        return status;
     });
 }
 
@@ -69,16 +77,11 @@ OSStatus FakeObjectPropertyService::getPropertyData(ObjectID object, const Prope
         if (const auto status = computedProperty(state, object, address, qualifier, value)) {
             return *status;
         }
-        const auto found = state.objects.constFind(object);
-        if (found == state.objects.constEnd()) {
-            return OSStatusCode::badObject;
+        const auto [property, status] = find(state, object, address);
+        if (property) {
+            value = property->value;
         }
-        const auto property = found->properties.constFind(address);
-        if (property == found->properties.constEnd()) {
-            return OSStatusCode::unknownProperty;
-        }
-        value = property->value;
-        return OSStatusCode::noError;
+        return status;
     });
 }
 
@@ -91,13 +94,9 @@ OSStatus FakeObjectPropertyService::setPropertyData(ObjectID object, const Prope
         if (const auto status = specialSet(state, object, address, value, changes)) {
             return *status;
         }
-        const auto found = state.objects.find(object);
-        if (found == state.objects.end()) {
-            return OSStatusCode::badObject;
-        }
-        const auto property = found->properties.find(address);
-        if (property == found->properties.end()) {
-            return OSStatusCode::unknownProperty;
+        const auto [property, status] = find(state, object, address);
+        if (!property) {
+            return status;
         }
         if (!property->isSettable) {
             return OSStatusCode::illegalOperation;

@@ -106,6 +106,9 @@ protected:
                                                const PropertyValue& value, Changes& changes);
 
 private:
+    // A stored property, or the status that says why there is none.
+    static std::pair<Property*, OSStatus> find(State& state, ObjectID object,
+                                               const PropertyAddress& address);
     std::optional<OSStatus> takeFault(State& state, FakeFault::Operation operation, ObjectID object,
                                       const PropertyAddress& address);
     void notify(const Changes& changes);

@@ -194,6 +194,12 @@ void FakePlatform::runStep(const FakeScenarioStep& step) {
         case Action::setName:
             setLocalizedName(step.kind, step.deviceID, step.value);
             break;
+        case Action::setMuted:
+            if (const auto device = audioDeviceID(step.deviceID)) {
+                audioHardware_.changeProperty(*device, inputAddress(AudioSelector::mute),
+                                              std::uint32_t(step.value == QStringLiteral("yes")));
+            }
+            break;
         case Action::startUsing:
         case Action::stopUsing:
             setCameraInUseByAnotherProcess(step.deviceID, step.action == Action::startUsing);

@@ -2,18 +2,11 @@
 
 #include <QStringList>
 
+#include "platform/UsbVideoClass.h"
+
 namespace tavrin {
 
-namespace {
-
-constexpr std::uint8_t setCur = 0x01;
-constexpr std::uint8_t getCur = 0x81;
-constexpr std::uint8_t getMin = 0x82;
-constexpr std::uint8_t getMax = 0x83;
-constexpr std::uint8_t getInfo = 0x86;
-constexpr std::uint8_t getDef = 0x87;
-
-}  // namespace
+using namespace UsbVideoClass;
 
 // The interface's function table.
 class FakeUvcCamera::Interface final : public UsbInterface {

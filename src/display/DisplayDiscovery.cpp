@@ -1,0 +1,120 @@
+#include "display/DisplayDiscovery.h"
+
+#include <QSet>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/AppContext.h"
+#include "display/DisplayDevice.h"
+
+namespace tavrin {
+
+namespace {
+
+// A coordinate as a sort key: a frame that isn't a number sorts after every real one.
+double sortKey(double coordinate) {
+    return std::isnan(coordinate) ? std::numeric_limits<double>::infinity() : coordinate;
+}
+
+bool arrangedBefore(const std::shared_ptr<DisplayDevice>& a,
+                    const std::shared_ptr<DisplayDevice>& b) {
+    const auto ax = sortKey(a->frame().x());
+    const auto bx = sortKey(b->frame().x());
+    if (ax != bx) {
+        return ax < bx;
+    }
+    const auto ay = sortKey(a->frame().y());
+    const auto by = sortKey(b->frame().y());
+    if (ay != by) {
+        return ay < by;
+    }
+    return a->id() < b->id();
+}
+
+std::optional<std::int32_t> truncated(double value) {
+    if (!std::isfinite(value) || value >= 2147483648.0 || value <= -2147483649.0) {
+        return std::nullopt;
+    }
+    return std::int32_t(value);
+}
+
+}  // namespace
+
+DisplayDiscovery::DisplayDiscovery(AppContext& context) : context_(context) {
+    updateTask_ = context.platform().deviceFramework().displayUpdates(
+        [this](const DeviceList<SXDisplay>& list) { apply(list); });
+}
+
+std::shared_ptr<DisplayDevice> DisplayDiscovery::display(const QUuid& uuid) const {
+    for (const auto& display : displays_) {
+        if (display->uuid() == uuid) {
+            return display;
+        }
+    }
+    return nullptr;
+}
+
+// An ID listed twice counts once, with its first object.
+void DisplayDiscovery::apply(const DeviceList<SXDisplay>& list) {
+    QSet<DisplayID> delivered;
+    QList<std::shared_ptr<DisplayDevice>> updated;
+    for (const auto& display : list) {
+        if (!display || delivered.contains(display->id())) {
+            continue;
+        }
+        delivered.insert(display->id());
+        if (const auto model = idMap_.value(display->id())) {
+            model->update(display);
+            updated.append(model);
+        } else {
+            auto created = DisplayDevice::create(context_, display);
+            idMap_.insert(display->id(), created);
+            updated.append(created);
+        }
+    }
+    for (const auto& model : displays_) {
+        if (!delivered.contains(model->id())) {
+            model->setAvailability(SXAvailability::notConnected());
+            updated.append(model);
+        }
+    }
+    std::stable_sort(updated.begin(), updated.end(), arrangedBefore);
+    if (updated != displays_) {
+        displays_ = std::move(updated);
+        emit displaysChanged();
+    }
+}
+
+DisplayError DisplayDiscovery::makeMain(const DisplayDevice& target) {
+    const auto offset = target.frame().topLeft();
+    if (offset.x() == 0 && offset.y() == 0) {
+        return DisplayErrorCode::success;  // already the main display
+    }
+    QList<std::tuple<DisplayID, std::int32_t, std::int32_t>> moves;
+    for (const auto& display : displays_) {
+        if (display->availability() == SXAvailability::notConnected()) {
+            continue;
+        }
+        const auto x = truncated(display->frame().x() - offset.x());
+        const auto y = truncated(display->frame().y() - offset.y());
+        if (!x || !y) {
+            return DisplayErrorCode::illegalArgument;
+        }
+        moves.append({display->id(), *x, *y});
+    }
+    auto& services = context_.platform().displayServices();
+    DisplayConfiguration configuration = 0;
+    if (const auto error = services.beginConfiguration(configuration)) {
+        return error;
+    }
+    for (const auto& [id, x, y] : moves) {
+        if (const auto error = services.configureOrigin(configuration, id, x, y)) {
+            services.cancelConfiguration(configuration);
+            return error;
+        }
+    }
+    return services.completeConfiguration(configuration);
+}
+
+}  // namespace tavrin
