@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "camera/CameraDevice.h"
-#include "support/TestEnvironment.h"
 #include "platform/UsbVideoClass.h"
+#include "support/TestEnvironment.h"
 #include "support/UvcFixtures.h"
 #include "uvc/UVCController.h"
 
@@ -16,7 +16,6 @@ using testing::webcamCameraTerminal;
 using testing::webcamProcessingUnit;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
-
 
 class UVCControllerTest : public ::testing::Test {
 protected:

@@ -2,8 +2,8 @@
 
 #include <QSignalSpy>
 
-#include "support/TestEnvironment.h"
 #include "platform/UsbVideoClass.h"
+#include "support/TestEnvironment.h"
 #include "support/UvcFixtures.h"
 #include "uvc/UVCControlsModel.h"
 
@@ -18,7 +18,6 @@ using ID = UVCControlID;
 using Kind = UVCControlsModel::RowKind;
 using testing::webcamCameraTerminal;
 using testing::webcamProcessingUnit;
-
 
 std::uint8_t unitOf(ID id) {
     return uvcControlSpec(id).unit == UVCUnit::processingUnit ? webcamProcessingUnit
