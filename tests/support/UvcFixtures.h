@@ -16,7 +16,8 @@ inline QByteArray bytes(std::initializer_list<int> values) {
     return result;
 }
 
-// The video-control descriptors of a common 720p USB webcam, as lsusb prints them: the header,
+// Video-control descriptors laid out as lsusb shows a common 720p USB webcam's (written out by
+// hand, not captured from a device): the header,
 // the camera input terminal (ID 1), the processing unit (ID 2), a vendor extension unit (ID 3),
 // the streaming output terminal (ID 4), then the interrupt endpoint and its class-specific
 // descriptor, and the first streaming interface that ends the association.
