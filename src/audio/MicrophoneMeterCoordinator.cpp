@@ -16,6 +16,9 @@ MicrophoneMeterCoordinator::~MicrophoneMeterCoordinator() {
     removeInput();
     setOnBuffer(nullptr);
     session_->setBufferHandler(nullptr);
+    // Going away waits for a delivery in progress, which may still be inside receive(): the
+    // session must go before the state that receive() touches.
+    session_.reset();
 }
 
 // The handler is swapped atomically, since the session's thread reads it.

@@ -20,13 +20,15 @@ VideoEffectsObserver::VideoEffectsObserver(MainThreadQueue& queue, CaptureDevice
     }
     // Notifications come on any thread; each only schedules a refresh on the main thread.
     for (const auto& keyPath : keyPaths_) {
-        bridge_.push_back(capture_.observeVideoEffect(keyPath, [this, self = QPointer(this)] {
-            queue_.post([self] {
-                if (self) {
-                    self->refresh();
-                }
-            });
-        }));
+        // Only the queue is touched off the main thread: it outlives the observer.
+        bridge_.push_back(
+            capture_.observeVideoEffect(keyPath, [&queue = queue_, self = QPointer(this)] {
+                queue.post([self] {
+                    if (self) {
+                        self->refresh();
+                    }
+                });
+            }));
     }
 }
 

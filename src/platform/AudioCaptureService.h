@@ -26,7 +26,7 @@ struct AudioSampleBuffer {
 
 // A capture session with one audio input and a data output. Buffers are handed to the handler on
 // the session's own serial thread, never on the main thread. Everything else is called on the
-// main thread.
+// main thread. Destroying the session waits for a delivery in progress to return.
 class AudioCaptureSession {
 public:
     using BufferHandler = std::function<void(const AudioSampleBuffer& buffer)>;

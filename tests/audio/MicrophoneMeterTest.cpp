@@ -212,6 +212,14 @@ TEST_F(MicrophoneMeterTest, StartingAgainResetsAndAMissingDeviceGivesNoInput) {
     EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
 }
 
+TEST_F(MicrophoneMeterTest, GoingAwayWhileBuffersArriveIsSafe) {
+    startAndSettle();
+    session_->deliver(Session::sine(0.5f, 440, 2, 4096), 200);
+    meter_.reset();  // while the session's thread is still delivering
+    env_.queue().runUntilIdle();
+    EXPECT_EQ(env_.queue().activeTimerCount(), 0u);
+}
+
 TEST_F(MicrophoneMeterTest, BuffersAfterTheMeterIsGoneDoNothing) {
     startAndSettle();
     session_->deliver(Session::constant(0.5f), 5);
