@@ -56,7 +56,7 @@ TEST_F(UVCControllerTest, SkipsDevicesWithoutAVideoControlInterfaceOrALocation) 
 
 TEST_F(UVCControllerTest, NoCandidateMeansNoLookupAtAll) {
     usb_.plug(camera_);
-    EXPECT_FALSE(open("FaceTime HD Camera"));
+    EXPECT_FALSE(open("Built-in HD Camera"));
     EXPECT_EQ(usb_.matchingCount(), 0);
     EXPECT_FALSE(open("0x9999999999999999"));  // candidates, but no device there
     EXPECT_EQ(usb_.matchingCount(), 1);
