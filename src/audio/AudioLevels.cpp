@@ -20,45 +20,10 @@ struct PeakAndRms {
 // Eight independent lanes let the compiler keep the loop in vector registers.
 constexpr std::size_t lanes = 8;
 
-PeakAndRms measureContiguous(const float* samples, std::size_t count) {
-    std::array<float, lanes> peaks{};
-    std::array<float, lanes> squares{};
-    std::size_t index = 0;
-    for (; index + lanes <= count; index += lanes) {
-        for (std::size_t lane = 0; lane < lanes; ++lane) {
-            const float value = samples[index + lane];
-            peaks[lane] = std::max(peaks[lane], std::fabs(value));
-            squares[lane] += value * value;
-        }
-    }
-    float peak = 0;
-    float sum = 0;
-    for (std::size_t lane = 0; lane < lanes; ++lane) {
-        peak = std::max(peak, peaks[lane]);
-        sum += squares[lane];
-    }
-    for (; index < count; ++index) {
-        peak = std::max(peak, std::fabs(samples[index]));
-        sum += samples[index] * samples[index];
-    }
-    return {peak, std::sqrt(sum / float(count))};
-}
-
-PeakAndRms measureStrided(const float* samples, std::size_t count, std::ptrdiff_t stride) {
-    float peak = 0;
-    float sum = 0;
-    for (std::size_t index = 0; index < count; ++index) {
-        const float value = samples[std::ptrdiff_t(index) * stride];
-        peak = std::max(peak, std::fabs(value));
-        sum += value * value;
-    }
-    return {peak, std::sqrt(sum / float(count))};
-}
-
 // Interleaved float frames whose channel count divides the lane count are measured in one pass:
-// lane k always holds channel k % channels.
-std::vector<PeakAndRms> measureInterleaved(const float* samples, std::size_t frames,
-                                           std::size_t channels) {
+// lane k always holds channel k % channels. `result` has room for `channels` entries.
+void measureInterleaved(const float* samples, std::size_t frames, std::size_t channels,
+                        PeakAndRms* result) {
     std::array<float, lanes> peaks{};
     std::array<float, lanes> squares{};
     const std::size_t total = frames * channels;
@@ -70,8 +35,10 @@ std::vector<PeakAndRms> measureInterleaved(const float* samples, std::size_t fra
             squares[lane] += value * value;
         }
     }
-    std::vector<PeakAndRms> result(channels);
-    std::vector<float> sums(channels, 0.0f);
+    std::array<float, lanes> sums{};
+    for (std::size_t channel = 0; channel < channels; ++channel) {
+        result[channel] = {};
+    }
     for (std::size_t lane = 0; lane < lanes; ++lane) {
         result[lane % channels].peak = std::max(result[lane % channels].peak, peaks[lane]);
         sums[lane % channels] += squares[lane];
@@ -84,7 +51,23 @@ std::vector<PeakAndRms> measureInterleaved(const float* samples, std::size_t fra
     for (std::size_t channel = 0; channel < channels; ++channel) {
         result[channel].rms = std::sqrt(sums[channel] / float(frames));
     }
+}
+
+PeakAndRms measureContiguous(const float* samples, std::size_t count) {
+    PeakAndRms result;
+    measureInterleaved(samples, count, 1, &result);
     return result;
+}
+
+PeakAndRms measureStrided(const float* samples, std::size_t count, std::ptrdiff_t stride) {
+    float peak = 0;
+    float sum = 0;
+    for (std::size_t index = 0; index < count; ++index) {
+        const float value = samples[std::ptrdiff_t(index) * stride];
+        peak = std::max(peak, std::fabs(value));
+        sum += value * value;
+    }
+    return {peak, std::sqrt(sum / float(count))};
 }
 
 template <typename Integer>
@@ -135,10 +118,11 @@ QList<ChannelLevel> channelLevels(const PcmBuffer& buffer) {
             const bool interleaved = buffer.stride == std::ptrdiff_t(buffer.channelCount) &&
                                      buffer.channelCount > 1 && lanes % buffer.channelCount == 0;
             if (interleaved) {
-                for (const auto& measured :
-                     measureInterleaved(static_cast<const float*>(buffer.channels[0]), frames,
-                                        buffer.channelCount)) {
-                    levels.append(levelOf(measured));
+                std::array<PeakAndRms, lanes> measured;
+                measureInterleaved(static_cast<const float*>(buffer.channels[0]), frames,
+                                   buffer.channelCount, measured.data());
+                for (std::uint32_t channel = 0; channel < buffer.channelCount; ++channel) {
+                    levels.append(levelOf(measured[channel]));
                 }
                 break;
             }

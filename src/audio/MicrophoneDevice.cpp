@@ -203,10 +203,7 @@ void MicrophoneDevice::observeCaptureDevice() {
         {Key::inUseByAnotherApplication, &MicrophoneDevice::readConnection},
     };
     for (const auto& [keyPath, reread] : groups) {
-        // Notifications come on another thread; the re-read happens on the main thread.
-        kvoObservers_.push_back(avDevice()->observe(keyPath, [later = later(), reread = reread] {
-            later([reread](MicrophoneDevice& self) { (self.*reread)(); });
-        }));
+        observeKeyPath(keyPath, [this, reread = reread] { (this->*reread)(); });
     }
 }
 

@@ -109,7 +109,6 @@ private:
     bool isDefaultInput_ = false;
     std::unique_ptr<ConfigurationLockController> configurationLock_;
     std::unique_ptr<AudioHogModeController> audioHogMode_;
-    std::vector<Subscription> kvoObservers_;
     std::optional<std::uint64_t> audioSubscriberID_;
     std::optional<std::uint64_t> muteSubscriberID_;
     std::unique_ptr<AudioPropertyListener> volumeListener_;

@@ -159,20 +159,10 @@ void CameraDevice::observeCaptureDevice() {
     };
     const bool hasBackgroundReplacement =
         context_.platform().captureDevices().supportsBackgroundReplacement();
-    QPointer<CameraDevice> self(this);
-    auto& queue = context_.queue();
     for (const auto& [keyPath, reread] : groups) {
-        if (keyPath == Key::backgroundReplacementActive && !hasBackgroundReplacement) {
-            continue;
+        if (keyPath != Key::backgroundReplacementActive || hasBackgroundReplacement) {
+            observeKeyPath(keyPath, [this, reread = reread] { (this->*reread)(); });
         }
-        // Notifications come on another thread; the re-read happens on the main thread.
-        kvoObservers_.push_back(avDevice()->observe(keyPath, [self, &queue, reread = reread] {
-            queue.post([self, reread] {
-                if (self) {
-                    (self.data()->*reread)();
-                }
-            });
-        }));
     }
 }
 

@@ -126,7 +126,6 @@ private:
     QList<CameraFormatSummary> formatSummaries_;
     std::unique_ptr<ConfigurationLockController> configurationLock_;
     std::optional<std::unique_ptr<UVCController>> uvcController_;
-    std::vector<Subscription> kvoObservers_;
     std::optional<std::uint64_t> cmioSubscriberID_;
 };
 

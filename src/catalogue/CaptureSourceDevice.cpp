@@ -1,5 +1,7 @@
 #include "catalogue/CaptureSourceDevice.h"
 
+#include <QPointer>
+
 #include "app/AppContext.h"
 #include "catalogue/ChangeMessage.h"
 #include "catalogue/EventSource.h"
@@ -104,6 +106,18 @@ void CaptureSourceDevice::setIsRunningSomewhere(bool value) {
         recordChange(QStringLiteral("in use"), yesNoText(!value), yesNoText(value),
                      EventSource::usage);
     }
+}
+
+void CaptureSourceDevice::observeKeyPath(const QString& keyPath, std::function<void()> reread) {
+    // Only the queue is touched off the main thread; it outlives every device.
+    kvoObservers_.push_back(avDevice_->observe(
+        keyPath, [self = QPointer(this), &queue = context_.queue(), reread = std::move(reread)] {
+            queue.post([self, reread] {
+                if (self) {
+                    reread();
+                }
+            });
+        }));
 }
 
 void CaptureSourceDevice::initializeUsage(bool isInUseByAnotherApplication,

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "catalogue/SidebarDevice.h"
 #include "platform/CaptureDevice.h"
@@ -68,6 +70,10 @@ protected:
     // when it is a different object.
     void adopt(const std::shared_ptr<SXCaptureSource>& source);
 
+    // Runs `reread` on the main thread after each change of the capture device's key path, while
+    // this device still exists. Notifications arrive on another thread.
+    void observeKeyPath(const QString& keyPath, std::function<void()> reread);
+
     // The usage flags' first values, set at creation before anyone observes and without events.
     void initializeUsage(bool isInUseByAnotherApplication, bool isRunningSomewhere);
 
@@ -99,6 +105,7 @@ private:
     bool isInUseByAnotherApplication_ = false;
     bool isRunningSomewhere_ = false;
     std::vector<Subscription> sxCancellables_;
+    std::vector<Subscription> kvoObservers_;
 };
 
 }  // namespace tavrin

@@ -2,7 +2,7 @@
 
 #include "app/AppContext.h"
 #include "audio/MicrophoneDevice.h"
-#include "catalogue/CaptureListUpdate.h"
+#include "catalogue/DeviceListUpdate.h"
 
 namespace tavrin {
 

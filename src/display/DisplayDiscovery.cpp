@@ -1,11 +1,11 @@
 #include "display/DisplayDiscovery.h"
 
-#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "app/AppContext.h"
+#include "catalogue/DeviceListUpdate.h"
 #include "display/DisplayDevice.h"
 
 namespace tavrin {
@@ -55,31 +55,8 @@ std::shared_ptr<DisplayDevice> DisplayDiscovery::display(const QUuid& uuid) cons
     return nullptr;
 }
 
-// An ID listed twice counts once, with its first object.
 void DisplayDiscovery::apply(const DeviceList<SXDisplay>& list) {
-    QSet<DisplayID> delivered;
-    QList<std::shared_ptr<DisplayDevice>> updated;
-    for (const auto& display : list) {
-        if (!display || delivered.contains(display->id())) {
-            continue;
-        }
-        delivered.insert(display->id());
-        if (const auto model = idMap_.value(display->id())) {
-            model->update(display);
-            updated.append(model);
-        } else {
-            auto created = DisplayDevice::create(context_, display);
-            idMap_.insert(display->id(), created);
-            updated.append(created);
-        }
-    }
-    for (const auto& model : displays_) {
-        if (!delivered.contains(model->id())) {
-            model->setAvailability(SXAvailability::notConnected());
-            updated.append(model);
-        }
-    }
-    std::stable_sort(updated.begin(), updated.end(), arrangedBefore);
+    auto updated = updatedDeviceList(context_, idMap_, displays_, list, arrangedBefore);
     if (updated != displays_) {
         displays_ = std::move(updated);
         emit displaysChanged();
