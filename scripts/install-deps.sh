@@ -8,6 +8,7 @@ packages=(
   clang clang-format libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libpulse-dev pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
   xvfb xauth
 )
 

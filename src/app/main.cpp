@@ -28,7 +28,13 @@ int main(int argc, char** argv) {
     QCommandLineOption secondsOption(QStringLiteral("seconds"),
                                      QStringLiteral("With --events, quit after <n> seconds."),
                                      QStringLiteral("n"));
-    parser.addOptions({listOption, eventsOption, secondsOption});
+    QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Show the built-in demo devices instead of this computer's."));
+    QCommandLineOption soundServerOption(
+        QStringLiteral("sound-server"),
+        QStringLiteral("Show this computer's devices, and fail when no sound server answers."));
+    parser.addOptions({listOption, eventsOption, secondsOption, demoOption, soundServerOption});
     parser.process(application);
 
     const bool list = parser.isSet(listOption) || !parser.isSet(eventsOption);
@@ -43,8 +49,19 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (parser.isSet(demoOption) && parser.isSet(soundServerOption)) {
+        std::fprintf(stderr, "tavrin: choose --demo or --sound-server, not both\n");
+        return 2;
+    }
+    const auto choice = parser.isSet(demoOption)          ? PlatformChoice::demo
+                        : parser.isSet(soundServerOption) ? PlatformChoice::soundServer
+                                                          : PlatformChoice::automatic;
     auto queue = std::make_unique<QtMainThreadQueue>();
-    auto platform = createPlatform(*queue);
+    auto platform = createPlatform(*queue, choice);
+    if (!platform) {
+        std::fprintf(stderr, "tavrin: no sound server answered (is PULSE_SERVER right?)\n");
+        return 1;
+    }
     AppContext context(std::move(queue), std::move(platform));
 
     QTextStream out(stdout);

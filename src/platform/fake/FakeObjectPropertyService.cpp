@@ -119,7 +119,7 @@ OSStatus FakeObjectPropertyService::addPropertyListener(ObjectID object,
         if (!state.objects.contains(object) || !block) {
             return OSStatusCode::badObject;
         }
-        state.listeners.push_back(Registration{object, address, std::move(block)});
+        state.listeners.add(object, address, std::move(block));
         return OSStatusCode::noError;
     });
 }
@@ -131,15 +131,8 @@ OSStatus FakeObjectPropertyService::removePropertyListener(ObjectID object,
         if (const auto status = takeFault(state, Operation::removeListener, object, address)) {
             return *status;
         }
-        const auto found =
-            std::find_if(state.listeners.begin(), state.listeners.end(), [&](const auto& entry) {
-                return entry.object == object && entry.address == address && entry.block == block;
-            });
-        if (found == state.listeners.end()) {
-            return OSStatusCode::badObject;
-        }
-        state.listeners.erase(found);
-        return OSStatusCode::noError;
+        return state.listeners.remove(object, address, block) ? OSStatusCode::noError
+                                                              : OSStatusCode::badObject;
     });
 }
 
@@ -164,15 +157,12 @@ void FakeObjectPropertyService::notifyListeners(ObjectID object, const PropertyA
 
 std::size_t FakeObjectPropertyService::listenerCount(ObjectID object,
                                                      const PropertyAddress& address) const {
-    return state_.withLock([&](const State& state) {
-        return std::size_t(std::count_if(
-            state.listeners.begin(), state.listeners.end(),
-            [&](const auto& entry) { return entry.object == object && entry.address == address; }));
-    });
+    return state_.withLock(
+        [&](const State& state) { return state.listeners.count(object, address); });
 }
 
 std::size_t FakeObjectPropertyService::listenerCount() const {
-    return state_.withLock([](const State& state) { return state.listeners.size(); });
+    return state_.withLock([](const State& state) { return state.listeners.count(); });
 }
 
 int FakeObjectPropertyService::callCount(Operation operation) const {
@@ -210,15 +200,8 @@ std::optional<OSStatus> FakeObjectPropertyService::specialSet(State&, ObjectID,
 void FakeObjectPropertyService::notify(const Changes& changes) {
     for (const auto& [object, address] : changes) {
         notifications_.deliver([this, object, address] {
-            const auto blocks = state_.withLock([&](const State& state) {
-                std::vector<PropertyListenerBlock> blocks;
-                for (const auto& entry : state.listeners) {
-                    if (entry.object == object && entry.address == address) {
-                        blocks.push_back(entry.block);
-                    }
-                }
-                return blocks;
-            });
+            const auto blocks = state_.withLock(
+                [&](const State& state) { return state.listeners.blocks(object, address); });
             for (const auto& block : blocks) {
                 (*block)({address});
             }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ObjectPropertyService.h"
+#include "platform/PropertyListenerRegistry.h"
 #include "platform/fake/NotificationThread.h"
 #include "runtime/Mutex.h"
 
@@ -63,14 +64,9 @@ protected:
     struct Object {
         QHash<PropertyAddress, Property> properties;
     };
-    struct Registration {
-        ObjectID object;
-        PropertyAddress address;
-        PropertyListenerBlock block;
-    };
     struct State {
         QHash<ObjectID, Object> objects;
-        std::vector<Registration> listeners;
+        PropertyListenerRegistry listeners;
         std::vector<FakeFault> faults;
         std::array<int, 6> calls{};
         ObjectID nextObjectID = 100;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/fake/FakePlatform.h"
+#include "platform/linux/LinuxProcessNames.h"
+#include "platform/linux/PulseAudioCapture.h"
+#include "platform/linux/PulseAudioHardware.h"
+#include "platform/linux/PulseCaptureDevices.h"
+#include "platform/linux/PulseConnection.h"
+#include "platform/linux/PulseDeviceFramework.h"
+
+namespace tavrin {
+
+// The platform of a Linux desktop: microphones, their audio hardware objects, capture and the
+// recording processes come from the sound server (PulseAudio, or PipeWire's pulse server).
+// Cameras, USB, media I/O and displays have no Linux backend yet: those services are an empty
+// in-memory platform's, so they list nothing.
+class LinuxPlatform final : public Platform {
+public:
+    // Connects to the sound server (`server` empty: the session's default). Absent when the
+    // server doesn't answer with a complete state within `timeout`.
+    static std::unique_ptr<LinuxPlatform> connect(MainThreadQueue& queue, const QString& server,
+                                                  std::chrono::milliseconds timeout);
+    ~LinuxPlatform() override;
+
+    DeviceFramework& deviceFramework() override { return framework_; }
+    CaptureDeviceService& captureDevices() override { return captureDevices_; }
+    const SymbolCatalog& symbols() const override { return rest_.symbols(); }
+    ObjectPropertyService& audioHardware() override { return audioHardware_; }
+    ProcessNameService& processNames() override { return processNames_; }
+    UsbService& usb() override { return rest_.usb(); }
+    ObjectPropertyService& mediaIO() override { return rest_.mediaIO(); }
+    AudioCaptureService& audioCapture() override { return audioCapture_; }
+    DisplayServices& displayServices() override { return rest_.displayServices(); }
+
+    PulseConnection& connection() { return *connection_; }
+    PulseAudioHardware& pulseAudioHardware() { return audioHardware_; }
+
+private:
+    LinuxPlatform(MainThreadQueue& queue, const QString& server);
+
+    // Made first and stopped first of all in the destructor: no server callback reaches the
+    // services below while they go.
+    std::unique_ptr<PulseConnection> connection_;
+    PulseAudioHardware audioHardware_;
+    PulseDeviceFramework framework_;
+    PulseCaptureDeviceService captureDevices_;
+    PulseAudioCaptureService audioCapture_;
+    LinuxProcessNames processNames_;
+    FakePlatform rest_;
+};
+
+}  // namespace tavrin
