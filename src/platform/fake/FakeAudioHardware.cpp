@@ -31,7 +31,7 @@ void FakeAudioHardware::appendToList(State& state, FourCharCode selector, Object
 
 ObjectID FakeAudioHardware::addDevice(const FakeAudioDeviceSpec& spec) {
     return edit([&](State& state, Changes& changes) {
-        const auto device = state.nextObjectID++;
+        const auto device = newObjectID(state, spec.uid);
         store(state, device, globalAddress(deviceUID), spec.uid, changes, false);
         store(state, device, globalAddress(isRunningSomewhere),
               std::uint32_t(spec.isRunningSomewhere), changes, false);

@@ -12,15 +12,32 @@ std::shared_ptr<CaptureDevice> FakeCaptureDeviceService::deviceWithUniqueID(
     });
 }
 
+// A device that comes back is the object it was, connected again, as the models that kept it
+// expect.
 std::shared_ptr<FakeCaptureDevice> FakeCaptureDeviceService::add(
     const FakeCaptureDeviceState& device) {
-    auto fake = std::make_shared<FakeCaptureDevice>(notifications_, device);
+    auto departed =
+        state_.withLock([&](State& state) { return state.departed.take(device.uniqueID); });
+    if (departed) {
+        departed->change({CaptureKeyPath::connected}, [&](FakeCaptureDeviceState& state) {
+            state = device;
+            state.isConnected = true;
+        });
+    }
+    auto fake = departed ? departed : std::make_shared<FakeCaptureDevice>(notifications_, device);
     state_.withLock([&](State& state) { state.devices.insert(device.uniqueID, fake); });
     return fake;
 }
 
+// The device object stays with whoever holds it, disconnected.
 void FakeCaptureDeviceService::remove(const QString& uniqueID) {
-    state_.withLock([&](State& state) { state.devices.remove(uniqueID); });
+    auto device = state_.withLock([&](State& state) { return state.devices.take(uniqueID); });
+    if (!device) {
+        return;
+    }
+    device->change({CaptureKeyPath::connected},
+                   [](FakeCaptureDeviceState& state) { state.isConnected = false; });
+    state_.withLock([&](State& state) { state.departed.insert(uniqueID, device); });
 }
 
 std::shared_ptr<FakeCaptureDevice> FakeCaptureDeviceService::fakeDevice(

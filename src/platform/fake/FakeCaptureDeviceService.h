@@ -38,6 +38,7 @@ public:
 private:
     struct State {
         QHash<QString, std::shared_ptr<FakeCaptureDevice>> devices;
+        QHash<QString, std::shared_ptr<FakeCaptureDevice>> departed;
         bool lookupsFail = false;
         bool supportsBackgroundReplacement = true;
         VideoEffectSettings effects;

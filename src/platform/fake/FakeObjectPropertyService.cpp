@@ -169,6 +169,19 @@ int FakeObjectPropertyService::callCount(Operation operation) const {
     return state_.withLock([&](const State& state) { return state.calls[std::size_t(operation)]; });
 }
 
+ObjectID FakeObjectPropertyService::newObjectID(State& state, const QString& key) {
+    if (const auto earlier = state.idsByKey.constFind(key); !key.isEmpty() &&
+                                                            earlier != state.idsByKey.constEnd() &&
+                                                            !state.objects.contains(*earlier)) {
+        return *earlier;
+    }
+    const auto id = state.nextObjectID++;
+    if (!key.isEmpty()) {
+        state.idsByKey.insert(key, id);
+    }
+    return id;
+}
+
 void FakeObjectPropertyService::store(State& state, ObjectID object, const PropertyAddress& address,
                                       PropertyValue value, Changes& changes,
                                       std::optional<bool> settable) {

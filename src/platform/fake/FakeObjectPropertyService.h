@@ -70,6 +70,7 @@ protected:
         std::vector<FakeFault> faults;
         std::array<int, 6> calls{};
         ObjectID nextObjectID = 100;
+        QHash<QString, ObjectID> idsByKey;
     };
     using Changes = QList<std::pair<ObjectID, PropertyAddress>>;
 
@@ -86,6 +87,10 @@ protected:
             return result;
         }
     }
+
+    // A new object's ID. An object of a key that was seen before (a device's UID) gets its
+    // earlier ID back unless that is taken, as the sound server backend gives it.
+    static ObjectID newObjectID(State& state, const QString& key = {});
 
     // Stores a property, noting a change when the value differs.
     static void store(State& state, ObjectID object, const PropertyAddress& address,

@@ -1,5 +1,7 @@
 #include "platform/linux/PulseAudioCapture.h"
 
+#include "platform/linux/PulseRecordStream.h"
+
 #include <pulse/pulseaudio.h>
 
 #include <atomic>
@@ -9,12 +11,15 @@ namespace tavrin {
 
 namespace {
 
-constexpr pa_usec_t fragmentDuration = 20'000;
+constexpr std::uint32_t formatIsFloat = 1U << 0;
+constexpr std::uint32_t formatIsPacked = 1U << 3;
 
+// Runs like the OS's capture session: running and having an input are separate, and the
+// recording stream exists while both hold, outside a configuration.
 class PulseAudioCaptureSession final : public AudioCaptureSession {
 public:
     explicit PulseAudioCaptureSession(PulseConnection& connection) : connection_(connection) {}
-    ~PulseAudioCaptureSession() override { stopRunning(); }
+    ~PulseAudioCaptureSession() override { close(); }
 
     void setBufferHandler(BufferHandler handler) override {
         std::lock_guard lock(handlerMutex_);
@@ -23,81 +28,36 @@ public:
     bool isRunning() const override { return isRunning_; }
 
     void startRunning() override {
-        if (isRunning_ || sourceName_.isEmpty()) {
-            return;
-        }
-        const auto state = connection_.state();
-        const auto* source = state.microphone(sourceName_);
-        if (!source || source->channels == 0 || source->channels > PA_CHANNELS_MAX) {
-            return;
-        }
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, source->sampleRate,
-                                  std::uint8_t(source->channels)};
-        if (!pa_sample_spec_valid(&spec)) {
-            return;
-        }
-        connection_.withLoopLocked([&](pa_context* context) {
-            if (!context) {
-                return;
-            }
-            stream_ = pa_stream_new(context, "Tavrin level meter", &spec, nullptr);
-            if (!stream_) {
-                return;
-            }
-            pa_stream_set_state_callback(stream_, streamStateChanged, this);
-            pa_stream_set_read_callback(stream_, dataArrived, this);
-            pa_buffer_attr attributes{};
-            attributes.maxlength = std::uint32_t(-1);
-            attributes.tlength = std::uint32_t(-1);
-            attributes.prebuf = std::uint32_t(-1);
-            attributes.minreq = std::uint32_t(-1);
-            attributes.fragsize = std::uint32_t(pa_usec_to_bytes(fragmentDuration, &spec));
-            const auto name = sourceName_.toUtf8();
-            if (pa_stream_connect_record(stream_, name.constData(), &attributes,
-                                         PA_STREAM_ADJUST_LATENCY) < 0) {
-                closeLocked();
-                return;
-            }
-            description_ = AudioStreamDescription{double(spec.rate),
-                                                  fourCC("lpcm"),
-                                                  (1U << 0) | (1U << 3),
-                                                  4U * spec.channels,
-                                                  1,
-                                                  4U * spec.channels,
-                                                  spec.channels,
-                                                  32};
-            isRunning_ = true;
-        });
+        isRunning_ = true;
+        openIfReady();
     }
 
     // With the loop locked no delivery is in progress, and none starts after the stream closes.
     void stopRunning() override {
-        connection_.withLoopLocked([this](pa_context*) { closeLocked(); });
+        isRunning_ = false;
+        close();
     }
 
-    void beginConfiguration() override {}
-    void commitConfiguration() override {}
+    void beginConfiguration() override { isConfiguring_ = true; }
+    void commitConfiguration() override {
+        isConfiguring_ = false;
+        openIfReady();
+    }
 
     bool addInput(const QString& uniqueID) override {
-        if (!connection_.state().microphone(uniqueID)) {
+        if (!sourceName_.isEmpty() || !connection_.state().microphone(uniqueID)) {
             return false;
         }
         sourceName_ = uniqueID;
+        openIfReady();
         return true;
     }
     void removeInput() override {
-        stopRunning();
+        close();
         sourceName_.clear();
     }
 
 private:
-    static void streamStateChanged(pa_stream* stream, void* userdata) {
-        const auto state = pa_stream_get_state(stream);
-        if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
-            static_cast<PulseAudioCaptureSession*>(userdata)->isRunning_ = false;
-        }
-    }
-
     static void dataArrived(pa_stream* stream, std::size_t, void* userdata) {
         auto& self = *static_cast<PulseAudioCaptureSession*>(userdata);
         const void* data = nullptr;
@@ -129,21 +89,45 @@ private:
         }
     }
 
-    void closeLocked() {
-        isRunning_ = false;
-        if (!stream_) {
+    void openIfReady() {
+        if (!isRunning_ || isConfiguring_ || sourceName_.isEmpty()) {
             return;
         }
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
-        pa_stream_set_read_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
+        const auto state = connection_.state();
+        const auto* source = state.microphone(sourceName_);
+        if (!source || source->channels == 0 || source->channels > PA_CHANNELS_MAX) {
+            return;
+        }
+        RecordStreamSetup setup;
+        setup.name = "Tavrin level meter";
+        setup.spec = {PA_SAMPLE_FLOAT32LE, source->sampleRate, std::uint8_t(source->channels)};
+        setup.sourceName = sourceName_;
+        setup.dataArrived = dataArrived;
+        setup.userdata = this;
+        connection_.withLoopLocked([&](pa_context* context) {
+            if (stream_) {
+                return;
+            }
+            description_ = AudioStreamDescription{double(setup.spec.rate),
+                                                  fourCC("lpcm"),
+                                                  formatIsFloat | formatIsPacked,
+                                                  4U * setup.spec.channels,
+                                                  1,
+                                                  4U * setup.spec.channels,
+                                                  setup.spec.channels,
+                                                  32};
+            stream_ = openRecordStream(context, setup);
+        });
+    }
+
+    void close() {
+        connection_.withLoopLocked([this](pa_context*) { closeRecordStream(stream_); });
     }
 
     PulseConnection& connection_;
     QString sourceName_;
     std::atomic<bool> isRunning_ = false;
+    bool isConfiguring_ = false;
     AudioStreamDescription description_;
     pa_stream* stream_ = nullptr;  // with the loop locked only
     std::mutex handlerMutex_;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/AudioHardware.h"
+#include "platform/linux/PulseRecordStream.h"
 
 namespace tavrin {
 
@@ -18,16 +19,7 @@ struct PulseAudioHardware::ExclusiveStream {
     bool carriesData = false;
     bool isHeld = false;
 
-    void close() {
-        if (!stream) {
-            return;
-        }
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_set_read_callback(stream, nullptr, nullptr);
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
-        stream = nullptr;
-    }
+    void close() { closeRecordStream(stream); }
 };
 
 namespace {
@@ -275,7 +267,7 @@ OSStatus PulseAudioHardware::setHogMode(const SoundServerSource& source, std::in
 
 OSStatus PulseAudioHardware::takeExclusive(const SoundServerSource& source) {
     pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, source.sampleRate, std::uint8_t(source.channels)};
-    if (source.channels == 0 || source.channels > PA_CHANNELS_MAX || !pa_sample_spec_valid(&spec)) {
+    if (source.channels == 0 || source.channels > PA_CHANNELS_MAX) {
         return OSStatusCode::unspecified;
     }
     OSStatus status = OSStatusCode::badObject;
@@ -288,48 +280,37 @@ OSStatus PulseAudioHardware::takeExclusive(const SoundServerSource& source) {
             status = OSStatusCode::noError;
             return;
         }
-        auto* properties = pa_proplist_new();
-        pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, "Tavrin exclusive access");
-        pa_proplist_sets(properties, "node.exclusive", "true");
         auto holder = std::make_shared<ExclusiveStream>();
         holder->hardware = this;
         holder->sourceName = source.name;
-        holder->stream = pa_stream_new_with_proplist(context, "Tavrin exclusive access", &spec,
-                                                     nullptr, properties);
-        pa_proplist_free(properties);
-        if (!holder->stream) {
-            status = OSStatusCode::unspecified;
-            return;
-        }
-        pa_stream_set_state_callback(
-            holder->stream,
-            [](pa_stream* stream, void* userdata) {
-                auto& holder = *static_cast<ExclusiveStream*>(userdata);
+        RecordStreamSetup setup;
+        setup.name = "Tavrin exclusive access";
+        setup.spec = spec;
+        setup.sourceName = source.name;
+        setup.properties = {{"node.exclusive", "true"}};
+        setup.flags = PA_STREAM_DONT_MOVE;
+        setup.stateChanged = [](pa_stream* stream, void* userdata) {
+            auto& holder = *static_cast<ExclusiveStream*>(userdata);
+            holder.hardware->connection_.wakeWaiters();
+            if (holder.isHeld && isFinal(pa_stream_get_state(stream))) {
+                holder.hardware->streamEnded(holder);
+            }
+        };
+        setup.dataArrived = [](pa_stream* stream, std::size_t, void* userdata) {
+            auto& holder = *static_cast<ExclusiveStream*>(userdata);
+            const void* data = nullptr;
+            std::size_t length = 0;
+            while (pa_stream_peek(stream, &data, &length) == 0 && length > 0) {
+                pa_stream_drop(stream);
+            }
+            if (!holder.carriesData) {
+                holder.carriesData = true;
                 holder.hardware->connection_.wakeWaiters();
-                if (holder.isHeld && isFinal(pa_stream_get_state(stream))) {
-                    holder.hardware->streamEnded(holder);
-                }
-            },
-            holder.get());
-        pa_stream_set_read_callback(
-            holder->stream,
-            [](pa_stream* stream, std::size_t, void* userdata) {
-                auto& holder = *static_cast<ExclusiveStream*>(userdata);
-                const void* data = nullptr;
-                std::size_t length = 0;
-                if (pa_stream_peek(stream, &data, &length) == 0 && length > 0) {
-                    pa_stream_drop(stream);
-                }
-                if (!holder.carriesData) {
-                    holder.carriesData = true;
-                    holder.hardware->connection_.wakeWaiters();
-                }
-            },
-            holder.get());
-        const auto name = source.name.toUtf8();
-        if (pa_stream_connect_record(holder->stream, name.constData(), nullptr,
-                                     PA_STREAM_DONT_MOVE) < 0) {
-            holder->close();
+            }
+        };
+        setup.userdata = holder.get();
+        holder->stream = openRecordStream(context, setup);
+        if (!holder->stream) {
             status = OSStatusCode::unspecified;
             return;
         }

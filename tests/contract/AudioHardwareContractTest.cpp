@@ -1,0 +1,138 @@
+#include <atomic>
+
+#include "audio/AudioCaptureClient.h"
+#include "audio/AudioPropertyListener.h"
+#include "contract/SoundServerContract.h"
+#include "platform/AudioHardware.h"
+#include "runtime/CurrentProcess.h"
+
+namespace tavrin::testing {
+namespace {
+
+using namespace AudioSelector;
+
+class AudioHardwareContract : public SoundServerContract {
+protected:
+    bool hasClient(ObjectID device, std::int32_t pid) {
+        for (const auto& client :
+             audioCaptureClients(context_->platform().audioHardware(),
+                                 context_->platform().processNames(), device)) {
+            if (client.pid == pid) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::optional<std::int32_t> hogModeOwner(ObjectID device) {
+        return readProperty<std::int32_t>(context_->platform().audioHardware(), device,
+                                          globalAddress(hogMode));
+    }
+};
+
+TAVRIN_SOUND_SERVER_CONTRACT(AudioHardwareContract);
+
+TEST_P(AudioHardwareContract, VolumeChangedOutsideFiresTheListenerOffTheMainThreadAndLogsOnce) {
+    const auto microphone = addMicrophone(QStringLiteral("Contract Volume"));
+    ASSERT_TRUE(microphone);
+    const auto device = deviceObject();
+    ASSERT_TRUE(device);
+    std::atomic<int> calls = 0;
+    std::atomic<bool> calledOnMain = false;
+    const auto listener = AudioPropertyListener::registered(
+        context_->platform().audioHardware(), *device, inputAddress(volumeScalar),
+        [&](const auto&) {
+            ++calls;
+            calledOnMain = calledOnMain || context_->queue().isMainThread();
+        });
+    ASSERT_TRUE(listener);
+
+    ASSERT_TRUE(driver_->setVolumePercent(source_, 65));
+    ASSERT_TRUE(waitFor([&] { return countContaining(microphone->uuid(), " volume: ") == 1; }));
+    settleBriefly();
+
+    EXPECT_EQ(countContaining(microphone->uuid(), " volume: "), 1);
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(calledOnMain);
+    ASSERT_TRUE(microphone->volume());
+    EXPECT_NEAR(*microphone->volume(), 0.65, 0.005);
+}
+
+TEST_P(AudioHardwareContract, CommandsReachTheServerAndComeBackAsEvents) {
+    const auto microphone = addMicrophone(QStringLiteral("Contract Commands"));
+    ASSERT_TRUE(microphone);
+    ASSERT_TRUE(microphone->isVolumeSettable());
+    ASSERT_TRUE(microphone->isMuteSettable());
+
+    microphone->setVolume(0.4f);
+    microphone->setMuted(true);
+    ASSERT_TRUE(waitFor([&] {
+        return microphone->isMuted() && microphone->volume() &&
+               std::abs(*microphone->volume() - 0.4f) < 0.005f;
+    }));
+    EXPECT_EQ(countContaining(microphone->uuid(), " muted: no \u2192 yes"), 1);
+    EXPECT_EQ(countContaining(microphone->uuid(), QStringLiteral("Failed")), 0);
+}
+
+TEST_P(AudioHardwareContract, DefaultInputFollowsTheServer) {
+    const auto microphone = addMicrophone(QStringLiteral("Contract Default"));
+    ASSERT_TRUE(microphone);
+    const auto other = source_ + QStringLiteral("_other");
+    ASSERT_TRUE(driver_->addSource(other, QStringLiteral("Contract Other")));
+
+    ASSERT_TRUE(driver_->setDefaultSource(other));
+    ASSERT_TRUE(waitFor([&] { return !microphone->isDefaultInput(); }));
+    ASSERT_TRUE(driver_->setDefaultSource(source_));
+    ASSERT_TRUE(waitFor([&] { return microphone->isDefaultInput(); }));
+    EXPECT_GE(countContaining(microphone->uuid(), " default input: no \u2192 yes"), 1);
+    driver_->removeSource(other);
+}
+
+TEST_P(AudioHardwareContract, RecorderIsACaptureClientWhileItRecords) {
+    const auto microphone = addMicrophone(QStringLiteral("Contract Clients"));
+    ASSERT_TRUE(microphone);
+    const auto device = deviceObject();
+    ASSERT_TRUE(device);
+
+    auto recorder = driver_->startRecorder(source_);
+    ASSERT_TRUE(recorder);
+    const auto pid = recorder->pid();
+    ASSERT_TRUE(waitFor([&] { return hasClient(*device, pid); }));
+    ASSERT_TRUE(waitFor([&] { return microphone->isRunningSomewhere(); }));
+
+    recorder->stop();
+    EXPECT_TRUE(waitFor([&] { return !hasClient(*device, pid); }));
+    EXPECT_TRUE(waitFor([&] { return !microphone->isRunningSomewhere(); }));
+}
+
+TEST_P(AudioHardwareContract, ExclusiveAccessShutsOutOtherRecordersUntilReleased) {
+    const auto microphone = addMicrophone(QStringLiteral("Contract Exclusive"));
+    ASSERT_TRUE(microphone);
+    const auto device = deviceObject();
+    ASSERT_TRUE(device);
+    auto& exclusive = microphone->audioHogMode();
+
+    exclusive.take();
+    if (!driver_->grantsExclusiveAccess()) {
+        // Nothing is pretended: the failure is in the log and nothing is held.
+        EXPECT_EQ(exclusive.state().kind, HogModeState::Kind::notHogged);
+        EXPECT_TRUE(waitFor([&] {
+            return countContaining(microphone->uuid(),
+                                   QStringLiteral("Failed to take exclusive access")) == 1;
+        }));
+        EXPECT_EQ(hogModeOwner(*device), -1);
+        return;
+    }
+    ASSERT_EQ(exclusive.state().kind, HogModeState::Kind::hoggedWithCountdown);
+    EXPECT_EQ(hogModeOwner(*device), currentProcessID());
+    EXPECT_TRUE(driver_->startRecorder(source_)->hasFailed());
+
+    exclusive.release();
+    EXPECT_EQ(hogModeOwner(*device), -1);
+    auto admitted = driver_->startRecorder(source_);
+    const auto pid = admitted->pid();
+    EXPECT_TRUE(waitFor([&] { return hasClient(*device, pid); }));
+}
+
+}  // namespace
+}  // namespace tavrin::testing
