@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every test twice: in a normal build and with
 # AddressSanitizer and UndefinedBehaviorSanitizer. Before that, the parsers of untrusted USB
-# input are fuzzed for a few seconds. Run from anywhere, as root on Debian 12.
+# input are fuzzed for a few seconds. The sound server contract tests run against a private
+# PulseAudio and, where it starts, a private PipeWire, both stopped at the end. Run from
+# anywhere, as root on Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +19,11 @@ corpus=$(mktemp -d)
 cp fuzz/corpus/uvc/* "$corpus"/
 ./build-fuzz/fuzz/uvc_descriptor_fuzzer -max_total_time=5 -print_final_stats=1 "$corpus"
 rm -rf "$corpus"
+
+echo "== starting private sound servers for the contract tests"
+servers=$(mktemp -d)
+trap 'bash scripts/sound-servers.sh stop "$servers"; rm -rf "$servers"' EXIT
+eval "$(bash scripts/sound-servers.sh start "$servers")"
 
 run_suite() {
   local dir=$1
