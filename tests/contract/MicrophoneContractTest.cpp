@@ -102,5 +102,20 @@ TEST_P(MicrophoneContract, MeterMeasuresTheSource) {
     meter.stop();
 }
 
+// A sound server has no configuration lock; taking one fails with a reason the log shows.
+TEST_P(MicrophoneContract, ConfigurationLockIsRefusedWithAReasonOnRealServers) {
+    if (driver_->kind() == QLatin1String("fake")) {
+        GTEST_SKIP() << "the fake plays the OS whose devices have a configuration lock";
+    }
+    const auto microphone = addMicrophone(QStringLiteral("Contract Lock"));
+    ASSERT_TRUE(microphone);
+
+    microphone->setActiveInputSource(CaptureInputSource{QStringLiteral("any"), QString()});
+    EXPECT_TRUE(waitFor([&] {
+        return countContaining(microphone->uuid(), QStringLiteral("has no configuration lock")) ==
+               1;
+    }));
+}
+
 }  // namespace
 }  // namespace tavrin::testing
