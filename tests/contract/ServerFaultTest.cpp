@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 
@@ -160,6 +161,12 @@ TEST_F(ServerFaultTest, ServerKilledMidRunLeavesMicrophonesNotConnectedUntilItRe
         return microphone && microphone->isConnected();
     }));
     const auto uuid = microphone->uuid();
+    auto session = context.platform().audioCapture().makeSession();
+    std::atomic<int> buffers = 0;
+    session->setBufferHandler([&](const AudioSampleBuffer&) { ++buffers; });
+    session->startRunning();
+    ASSERT_TRUE(session->addInput(microphone->id()));
+    ASSERT_TRUE(waitFor(virtualQueue, [&] { return buffers > 0; }));
 
     server.kill();
     ASSERT_TRUE(waitFor(virtualQueue, [&] {
@@ -180,6 +187,9 @@ TEST_F(ServerFaultTest, ServerKilledMidRunLeavesMicrophonesNotConnectedUntilItRe
     }));
     EXPECT_EQ(discovery.microphones().size(), 1);
     EXPECT_EQ(discovery.microphones().first()->uuid(), uuid);
+    // A capture that was running resumes on its own.
+    const int before = buffers;
+    EXPECT_TRUE(waitFor(virtualQueue, [&] { return buffers > before + 3; }));
 }
 
 }  // namespace

@@ -14,12 +14,23 @@ namespace {
 constexpr std::uint32_t formatIsFloat = 1U << 0;
 constexpr std::uint32_t formatIsPacked = 1U << 3;
 
+}  // namespace
+
 // Runs like the OS's capture session: running and having an input are separate, and the
-// recording stream exists while both hold, outside a configuration.
+// recording stream exists while both hold, outside a configuration. A stream the server ended
+// (the source went, or the server did) is opened again once the source is back. Its input and
+// stream are touched with the main loop locked only.
 class PulseAudioCaptureSession final : public AudioCaptureSession {
 public:
-    explicit PulseAudioCaptureSession(PulseConnection& connection) : connection_(connection) {}
-    ~PulseAudioCaptureSession() override { close(); }
+    PulseAudioCaptureSession(PulseConnection& connection, Mutex<PulseCaptureSessions> sessions)
+        : connection_(connection), sessions_(std::move(sessions)) {
+        sessions_.withLock([this](PulseCaptureSessions& all) { all.insert(this); });
+    }
+    // Leaves the list first: a reopening in progress holds the loop, which close() waits for.
+    ~PulseAudioCaptureSession() override {
+        sessions_.withLock([this](PulseCaptureSessions& all) { all.remove(this); });
+        close();
+    }
 
     void setBufferHandler(BufferHandler handler) override {
         std::lock_guard lock(handlerMutex_);
@@ -38,23 +49,34 @@ public:
         close();
     }
 
-    void beginConfiguration() override { isConfiguring_ = true; }
+    void beginConfiguration() override {
+        connection_.withLoopLocked([this](pa_context*) { isConfiguring_ = true; });
+    }
     void commitConfiguration() override {
-        isConfiguring_ = false;
+        connection_.withLoopLocked([this](pa_context*) { isConfiguring_ = false; });
         openIfReady();
     }
 
     bool addInput(const QString& uniqueID) override {
-        if (!sourceName_.isEmpty() || !connection_.state().microphone(uniqueID)) {
-            return false;
-        }
-        sourceName_ = uniqueID;
+        bool added = false;
+        connection_.withLoopLocked([&](pa_context*) {
+            if (sourceName_.isEmpty() && connection_.state().microphone(uniqueID)) {
+                sourceName_ = uniqueID;
+                added = true;
+            }
+        });
         openIfReady();
-        return true;
+        return added;
     }
     void removeInput() override {
-        close();
-        sourceName_.clear();
+        connection_.withLoopLocked([this](pa_context*) {
+            closeRecordStream(stream_);
+            sourceName_.clear();
+        });
+    }
+
+    void openIfReady() {
+        connection_.withLoopLocked([this](pa_context* context) { openLocked(context); });
     }
 
 private:
@@ -89,8 +111,11 @@ private:
         }
     }
 
-    void openIfReady() {
-        if (!isRunning_ || isConfiguring_ || sourceName_.isEmpty()) {
+    void openLocked(pa_context* context) {
+        if (stream_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) {
+            closeRecordStream(stream_);
+        }
+        if (stream_ || !context || !isRunning_ || isConfiguring_ || sourceName_.isEmpty()) {
             return;
         }
         const auto state = connection_.state();
@@ -104,20 +129,15 @@ private:
         setup.sourceName = sourceName_;
         setup.dataArrived = dataArrived;
         setup.userdata = this;
-        connection_.withLoopLocked([&](pa_context* context) {
-            if (stream_) {
-                return;
-            }
-            description_ = AudioStreamDescription{double(setup.spec.rate),
-                                                  fourCC("lpcm"),
-                                                  formatIsFloat | formatIsPacked,
-                                                  4U * setup.spec.channels,
-                                                  1,
-                                                  4U * setup.spec.channels,
-                                                  setup.spec.channels,
-                                                  32};
-            stream_ = openRecordStream(context, setup);
-        });
+        description_ = AudioStreamDescription{double(setup.spec.rate),
+                                              fourCC("lpcm"),
+                                              formatIsFloat | formatIsPacked,
+                                              4U * setup.spec.channels,
+                                              1,
+                                              4U * setup.spec.channels,
+                                              setup.spec.channels,
+                                              32};
+        stream_ = openRecordStream(context, setup);
     }
 
     void close() {
@@ -125,6 +145,7 @@ private:
     }
 
     PulseConnection& connection_;
+    Mutex<PulseCaptureSessions> sessions_;
     QString sourceName_;
     std::atomic<bool> isRunning_ = false;
     bool isConfiguring_ = false;
@@ -134,10 +155,21 @@ private:
     BufferHandler handler_;
 };
 
-}  // namespace
+PulseAudioCaptureService::PulseAudioCaptureService(PulseConnection& connection)
+    : connection_(connection) {
+    connection_.addObserver(
+        [&connection, sessions = sessions_](const SoundServerState&, const SoundServerState&) {
+            connection.withLoopLocked([&](pa_context*) {
+                for (auto* session :
+                     sessions.withLock([](const PulseCaptureSessions& all) { return all; })) {
+                    session->openIfReady();
+                }
+            });
+        });
+}
 
 std::unique_ptr<AudioCaptureSession> PulseAudioCaptureService::makeSession() {
-    return std::make_unique<PulseAudioCaptureSession>(connection_);
+    return std::make_unique<PulseAudioCaptureSession>(connection_, sessions_);
 }
 
 }  // namespace tavrin
