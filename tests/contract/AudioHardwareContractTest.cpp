@@ -134,5 +134,30 @@ TEST_P(AudioHardwareContract, ExclusiveAccessShutsOutOtherRecordersUntilReleased
     EXPECT_TRUE(waitFor([&] { return hasClient(*device, pid); }));
 }
 
+// PipeWire links a stream exclusively only to a source nobody records from; a refused request
+// must not look held.
+TEST_P(AudioHardwareContract, ExclusiveAccessIsNotPretendedWhileAnotherRecorderRecords) {
+    if (driver_->kind() != QLatin1String("pipewire")) {
+        GTEST_SKIP() << "only PipeWire refuses exclusive use to a recorded source";
+    }
+    const auto microphone = addMicrophone(QStringLiteral("Contract Busy"));
+    ASSERT_TRUE(microphone);
+    const auto device = deviceObject();
+    ASSERT_TRUE(device);
+    auto recorder = driver_->startRecorder(source_);
+    const auto pid = recorder->pid();
+    ASSERT_TRUE(waitFor([&] { return hasClient(*device, pid); }));
+
+    microphone->audioHogMode().take();
+
+    EXPECT_EQ(microphone->audioHogMode().state().kind, HogModeState::Kind::notHogged);
+    EXPECT_EQ(hogModeOwner(*device), -1);
+    EXPECT_TRUE(waitFor([&] {
+        return countContaining(microphone->uuid(),
+                               QStringLiteral("Failed to take exclusive access")) == 1;
+    }));
+    EXPECT_FALSE(recorder->hasFailed());
+}
+
 }  // namespace
 }  // namespace tavrin::testing
