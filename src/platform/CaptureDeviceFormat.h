@@ -24,6 +24,30 @@ struct AudioStreamDescription {
     friend bool operator==(const AudioStreamDescription&, const AudioStreamDescription&) = default;
 };
 
+// Linear PCM, and the format flags of its stream descriptions.
+inline constexpr FourCharCode linearPCMFormat = fourCC("lpcm");
+namespace AudioFormatFlag {
+inline constexpr std::uint32_t isFloat = 1U << 0;
+inline constexpr std::uint32_t isSignedInteger = 1U << 2;
+inline constexpr std::uint32_t isPacked = 1U << 3;
+inline constexpr std::uint32_t isNonInterleaved = 1U << 5;
+}  // namespace AudioFormatFlag
+
+// Packed, interleaved linear PCM: one frame per packet, every channel's sample in each frame.
+inline AudioStreamDescription interleavedLinearPCM(double sampleRate, std::uint32_t channels,
+                                                   std::uint32_t bitsPerChannel, bool isFloat) {
+    const std::uint32_t frameBytes = channels * (bitsPerChannel / 8);
+    return {sampleRate,
+            linearPCMFormat,
+            AudioFormatFlag::isPacked |
+                (isFloat ? AudioFormatFlag::isFloat : AudioFormatFlag::isSignedInteger),
+            frameBytes,
+            1,
+            frameBytes,
+            channels,
+            bitsPerChannel};
+}
+
 struct FrameRateRange {
     double minFrameRate = 0;
     double maxFrameRate = 0;

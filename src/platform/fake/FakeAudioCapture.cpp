@@ -8,10 +8,8 @@ namespace tavrin {
 
 namespace {
 
-constexpr FourCharCode linearPCM = fourCC("lpcm");
-constexpr std::uint32_t floatFlag = 1;
-constexpr std::uint32_t signedIntegerFlag = 4;
-constexpr std::uint32_t nonInterleavedFlag = 32;
+using namespace AudioFormatFlag;
+constexpr FourCharCode linearPCM = linearPCMFormat;
 
 template <typename Sample>
 QByteArray interleaved(std::uint32_t channels, std::uint32_t frames,
@@ -27,8 +25,8 @@ QByteArray interleaved(std::uint32_t channels, std::uint32_t frames,
 }
 
 AudioStreamDescription integerDescription(std::uint32_t channels, std::uint32_t bits) {
-    return {48000, linearPCM,           signedIntegerFlag, channels * bits / 8,
-            1,     channels * bits / 8, channels,          bits};
+    return {48000, linearPCM,           isSignedInteger, channels * bits / 8,
+            1,     channels * bits / 8, channels,        bits};
 }
 
 }  // namespace
@@ -106,7 +104,7 @@ AudioStreamDescription FakeAudioCaptureSession::floatDescription(double sampleRa
                                                                  std::uint32_t channels,
                                                                  bool isInterleaved) {
     const std::uint32_t frameBytes = isInterleaved ? 4 * channels : 4;
-    return {sampleRate, linearPCM, floatFlag | (isInterleaved ? 0 : nonInterleavedFlag),
+    return {sampleRate, linearPCM, isFloat | (isInterleaved ? 0 : isNonInterleaved),
             frameBytes, 1,         frameBytes,
             channels,   32};
 }

@@ -9,13 +9,6 @@
 
 namespace tavrin {
 
-namespace {
-
-constexpr std::uint32_t formatIsFloat = 1U << 0;
-constexpr std::uint32_t formatIsPacked = 1U << 3;
-
-}  // namespace
-
 // Runs like the OS's capture session: running and having an input are separate, and the
 // recording stream exists while both hold, outside a configuration. A stream the server ended
 // (the source went, or the server did) is opened again once the source is back. Its input and
@@ -129,14 +122,7 @@ private:
         setup.sourceName = sourceName_;
         setup.dataArrived = dataArrived;
         setup.userdata = this;
-        description_ = AudioStreamDescription{double(setup.spec.rate),
-                                              fourCC("lpcm"),
-                                              formatIsFloat | formatIsPacked,
-                                              4U * setup.spec.channels,
-                                              1,
-                                              4U * setup.spec.channels,
-                                              setup.spec.channels,
-                                              32};
+        description_ = interleavedLinearPCM(setup.spec.rate, setup.spec.channels, 32, true);
         stream_ = openRecordStream(context, setup);
     }
 

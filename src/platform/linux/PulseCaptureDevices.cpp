@@ -8,47 +8,47 @@ namespace tavrin {
 
 namespace {
 
-constexpr FourCharCode linearPCM = fourCC("lpcm");
-constexpr std::uint32_t formatIsFloat = 1U << 0;
-constexpr std::uint32_t formatIsSignedInteger = 1U << 2;
-constexpr std::uint32_t formatIsPacked = 1U << 3;
 constexpr std::int32_t unsupportedDeviceError = -11814;
 
-CaptureFormat formatOf(const SoundServerSource& source) {
-    AudioStreamDescription description;
-    description.sampleRate = source.sampleRate;
-    description.formatID = linearPCM;
-    description.formatFlags =
-        formatIsPacked | (source.isFloat ? formatIsFloat : formatIsSignedInteger);
-    description.framesPerPacket = 1;
-    description.channelsPerFrame = source.channels;
-    description.bitsPerChannel = source.bitsPerSample;
-    description.bytesPerFrame = source.channels * (source.bitsPerSample / 8);
-    description.bytesPerPacket = description.bytesPerFrame;
+}  // namespace
+
+CaptureFormat soundServerFormat(const SoundServerSource& source) {
     auto format = std::make_shared<CaptureDeviceFormat>();
-    format->mediaSubtype = linearPCM;
-    format->streamDescription = description;
+    format->mediaSubtype = linearPCMFormat;
+    format->streamDescription = interleavedLinearPCM(source.sampleRate, source.channels,
+                                                     source.bitsPerSample, source.isFloat);
     return format;
 }
 
-FourCharCode transportOf(const SoundServerSource& source) {
-    if (!source.hasHardware) {
-        return fourCC("virt");
+QList<CaptureInputSource> soundServerInputSources(const SoundServerSource& source) {
+    QList<CaptureInputSource> sources;
+    for (const auto& port : source.ports) {
+        sources.append(CaptureInputSource{port.name, port.description});
     }
-    if (source.bus == QLatin1String("usb")) {
-        return fourCC("usb ");
-    }
-    if (source.bus == QLatin1String("bluetooth")) {
-        return fourCC("blue");
-    }
-    if (source.bus == QLatin1String("pci")) {
-        return fourCC("pci ");
-    }
-    if (source.bus == QLatin1String("firewire")) {
-        return fourCC("1394");
-    }
-    return fourCC("bltn");
+    return sources;
 }
+
+std::optional<CaptureInputSource> soundServerActiveInputSource(const SoundServerSource& source) {
+    for (const auto& port : source.ports) {
+        if (port.name == source.activePort) {
+            return CaptureInputSource{port.name, port.description};
+        }
+    }
+    return std::nullopt;
+}
+
+std::int32_t soundServerTransportType(const SoundServerSource& source) {
+    if (!source.hasHardware) {
+        return std::int32_t(fourCC("virt"));
+    }
+    static const QHash<QString, FourCharCode> byBus{{QStringLiteral("usb"), fourCC("usb ")},
+                                                    {QStringLiteral("bluetooth"), fourCC("blue")},
+                                                    {QStringLiteral("pci"), fourCC("pci ")},
+                                                    {QStringLiteral("firewire"), fourCC("1394")}};
+    return std::int32_t(byBus.value(source.bus, fourCC("bltn")));
+}
+
+namespace {
 
 bool isInUseByAnotherProcess(const SoundServerState& state, const SoundServerSource& source,
                              std::int32_t ownPID) {
@@ -71,8 +71,7 @@ public:
     QString uniqueID() const override { return sourceName_; }
     QString deviceType() const override { return CaptureDeviceType::microphone; }
     std::int32_t transportType() const override {
-        return read([](const SoundServerSource& source) { return transportOf(source); },
-                    fourCC("virt"));
+        return read(soundServerTransportType, std::int32_t(fourCC("virt")));
     }
     int position() const override { return 0; }
 
@@ -80,10 +79,7 @@ public:
         const auto format = activeFormat();
         return format ? QList<CaptureFormat>{format} : QList<CaptureFormat>{};
     }
-    CaptureFormat activeFormat() const override {
-        return read([](const SoundServerSource& source) { return formatOf(source); },
-                    CaptureFormat());
-    }
+    CaptureFormat activeFormat() const override { return read(soundServerFormat, CaptureFormat()); }
     MediaTime activeVideoMinFrameDuration() const override { return {}; }
     MediaTime activeVideoMaxFrameDuration() const override { return {}; }
     int activeColorSpace() const override { return 0; }
@@ -111,27 +107,10 @@ public:
     bool isWhiteBalanceModeSupported(int) const override { return false; }
 
     QList<CaptureInputSource> inputSources() const override {
-        return read(
-            [](const SoundServerSource& source) {
-                QList<CaptureInputSource> sources;
-                for (const auto& port : source.ports) {
-                    sources.append(CaptureInputSource{port.name, port.description});
-                }
-                return sources;
-            },
-            QList<CaptureInputSource>());
+        return read(soundServerInputSources, QList<CaptureInputSource>());
     }
     std::optional<CaptureInputSource> activeInputSource() const override {
-        return read(
-            [](const SoundServerSource& source) -> std::optional<CaptureInputSource> {
-                for (const auto& port : source.ports) {
-                    if (port.name == source.activePort) {
-                        return CaptureInputSource{port.name, port.description};
-                    }
-                }
-                return std::nullopt;
-            },
-            std::optional<CaptureInputSource>());
+        return read(soundServerActiveInputSource, std::optional<CaptureInputSource>());
     }
 
     std::optional<CaptureError> lockForConfiguration() override {

@@ -9,6 +9,13 @@
 
 namespace tavrin {
 
+// What a microphone's capture device reports of its source.
+CaptureFormat soundServerFormat(const SoundServerSource& source);
+QList<CaptureInputSource> soundServerInputSources(const SoundServerSource& source);
+std::optional<CaptureInputSource> soundServerActiveInputSource(const SoundServerSource& source);
+// By the device's bus; 'virt' without hardware, 'bltn' for a bus without a code of its own.
+std::int32_t soundServerTransportType(const SoundServerSource& source);
+
 // The capture service over the sound server: a capture device for each microphone (source that
 // monitors no sink), found by source name. Its active (and only) format is the source's sample
 // spec as linear PCM; its input sources are the source's ports, the active one its active port,

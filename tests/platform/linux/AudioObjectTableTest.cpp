@@ -4,50 +4,13 @@
 
 #include "platform/AudioHardware.h"
 #include "platform/linux/AudioObjectTable.h"
-#include "platform/linux/PulseCaptureDevices.h"
+#include "platform/linux/SoundServerStates.h"
 
 namespace tavrin {
 namespace {
 
 using namespace AudioSelector;
-
-constexpr std::int32_t ownPID = 500;
-
-SoundServerSource source(std::uint32_t index, const QString& name) {
-    SoundServerSource source;
-    source.index = index;
-    source.name = name;
-    source.description = name.toUpper();
-    source.sampleRate = 48000;
-    source.channels = 2;
-    source.bitsPerSample = 32;
-    source.isFloat = true;
-    source.channelVolumes = {soundServerNormalVolume, soundServerNormalVolume};
-    return source;
-}
-
-SoundServerStream stream(std::uint32_t index, std::uint32_t sourceIndex,
-                         std::optional<std::int32_t> pid, bool corked = false) {
-    SoundServerStream stream;
-    stream.index = index;
-    stream.sourceIndex = sourceIndex;
-    stream.clientIndex = 900 + index;
-    stream.processID = pid;
-    stream.isCorked = corked;
-    return stream;
-}
-
-SoundServerState twoMicrophonesAndAMonitor() {
-    SoundServerState state;
-    state.isConnected = true;
-    state.sources.insert(1, source(1, QStringLiteral("mic.a")));
-    state.sources.insert(2, source(2, QStringLiteral("mic.b")));
-    auto monitor = source(3, QStringLiteral("out.monitor"));
-    monitor.isMonitor = true;
-    state.sources.insert(3, monitor);
-    state.defaultSourceName = QStringLiteral("mic.b");
-    return state;
-}
+using namespace testing;
 
 PropertyValue value(const AudioObjectTable& table, ObjectID object,
                     const PropertyAddress& address) {
@@ -221,30 +184,6 @@ TEST(AudioObjectTableTest, ChangesNameExactlyWhatDiffers) {
     EXPECT_TRUE(changedProperties(audioObjectTable(after, ids, ownPID, {}),
                                   audioObjectTable(after, ids, ownPID, {}))
                     .isEmpty());
-}
-
-TEST(AudioObjectTableTest, CaptureDeviceObservationsChangeWithTheirOwnFields) {
-    auto before = twoMicrophonesAndAMonitor();
-    before.sources[1].ports = {{QStringLiteral("mic"), QStringLiteral("Microphone")},
-                               {QStringLiteral("line"), QStringLiteral("Line In")}};
-    before.sources[1].activePort = QStringLiteral("mic");
-    auto after = before;
-    after.sources[1].activePort = QStringLiteral("line");
-    after.streams.insert(1, stream(1, 1, ownPID));  // our own recording is not another app's
-    const auto name = QStringLiteral("mic.a");
-    auto changed = [&](const QString& keyPath) {
-        return PulseCaptureDeviceService::keyPathValue(before, name, keyPath, ownPID) !=
-               PulseCaptureDeviceService::keyPathValue(after, name, keyPath, ownPID);
-    };
-
-    EXPECT_TRUE(changed(CaptureKeyPath::activeInputSource));
-    EXPECT_FALSE(changed(CaptureKeyPath::activeFormat));
-    EXPECT_FALSE(changed(CaptureKeyPath::connected));
-    EXPECT_FALSE(changed(CaptureKeyPath::inUseByAnotherApplication));
-    after.streams.insert(2, stream(2, 1, 700));
-    EXPECT_TRUE(changed(CaptureKeyPath::inUseByAnotherApplication));
-    after.sources.remove(1);
-    EXPECT_TRUE(changed(CaptureKeyPath::connected));
 }
 
 }  // namespace
