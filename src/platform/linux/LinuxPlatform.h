@@ -36,9 +36,6 @@ public:
     AudioCaptureService& audioCapture() override { return audioCapture_; }
     DisplayServices& displayServices() override { return rest_.displayServices(); }
 
-    PulseConnection& connection() { return *connection_; }
-    PulseAudioHardware& pulseAudioHardware() { return audioHardware_; }
-
 private:
     LinuxPlatform(MainThreadQueue& queue, const QString& server);
 

@@ -244,10 +244,6 @@ OSStatus PulseAudioHardware::removePropertyListener(ObjectID object, const Prope
     });
 }
 
-std::size_t PulseAudioHardware::listenerCount() const {
-    return data_.withLock([](const Data& data) { return data.listeners.count(); });
-}
-
 OSStatus PulseAudioHardware::setHogMode(const SoundServerSource& source, std::int32_t pid) {
     if (connection_.isLoopThread()) {
         return OSStatusCode::illegalOperation;

@@ -40,7 +40,6 @@ public:
 
     // Closes every exclusive stream; the connection must still be running.
     void closeExclusiveStreams();
-    std::size_t listenerCount() const;
 
 private:
     struct ExclusiveStream;

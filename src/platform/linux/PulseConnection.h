@@ -52,7 +52,6 @@ public:
     bool waitUntilConnected(std::chrono::milliseconds timeout);
 
     SoundServerState state() const;
-    const QString& server() const { return server_; }
 
     // Sends a request whose completion reports success, and waits for it. `noError` on success;
     // `badObject` when not connected; `unspecified` when the server refuses or does not answer
