@@ -134,6 +134,24 @@ TEST_P(AudioHardwareContract, ExclusiveAccessShutsOutOtherRecordersUntilReleased
     EXPECT_TRUE(waitFor([&] { return hasClient(*device, pid); }));
 }
 
+// Exclusive use asked by another client shows as that client's ownership; on plain PulseAudio
+// nobody owns a source, whatever a stream asks.
+TEST_P(AudioHardwareContract, AnotherClientsExclusiveUseNamesItsProcess) {
+    const auto microphone = addMicrophone(QStringLiteral("Contract Owner"));
+    ASSERT_TRUE(microphone);
+    const auto device = deviceObject();
+    ASSERT_TRUE(device);
+
+    auto recorder = driver_->startRecorder(source_, /*exclusive=*/true);
+    const auto pid = recorder->pid();
+    ASSERT_TRUE(waitFor([&] { return hasClient(*device, pid); }));
+    const std::int32_t expected = driver_->grantsExclusiveAccess() ? pid : -1;
+    EXPECT_TRUE(waitFor([&] { return hogModeOwner(*device) == expected; }));
+
+    recorder->stop();
+    EXPECT_TRUE(waitFor([&] { return hogModeOwner(*device) == -1; }));
+}
+
 // PipeWire links a stream exclusively only to a source nobody records from; a refused request
 // must not look held.
 TEST_P(AudioHardwareContract, ExclusiveAccessIsNotPretendedWhileAnotherRecorderRecords) {

@@ -19,11 +19,19 @@ using namespace std::chrono_literals;
 
 class FakeRecorder final : public Recorder {
 public:
-    FakeRecorder(FakeAudioHardware& hardware, std::int32_t pid, ObjectID device, bool refused)
-        : hardware_(hardware), device_(device), pid_(pid), refused_(refused) {
+    FakeRecorder(FakeAudioHardware& hardware, std::int32_t pid, ObjectID device, bool refused,
+                 bool exclusive)
+        : hardware_(hardware),
+          device_(device),
+          pid_(pid),
+          refused_(refused),
+          exclusive_(exclusive) {
         if (!refused) {
             process_ = hardware_.addProcess({pid, QString(), true, {device}});
             setRunning(true);
+        }
+        if (exclusive_) {
+            hardware_.setHogModeOwner(device_, pid_);
         }
     }
     ~FakeRecorder() override { stop(); }
@@ -33,6 +41,9 @@ public:
         if (process_) {
             hardware_.removeProcess(*std::exchange(process_, std::nullopt));
             setRunning(false);
+        }
+        if (std::exchange(exclusive_, false)) {
+            hardware_.setHogModeOwner(device_, -1);
         }
     }
 
@@ -46,6 +57,7 @@ private:
     ObjectID device_;
     std::int32_t pid_;
     bool refused_;
+    bool exclusive_;
     std::optional<ObjectID> process_;
 };
 
@@ -111,14 +123,15 @@ public:
         return true;
     }
 
-    std::unique_ptr<Recorder> startRecorder(const QString& name) override {
+    std::unique_ptr<Recorder> startRecorder(const QString& name, bool exclusive) override {
         const auto device = deviceID(name);
         if (!device) {
             return nullptr;
         }
         auto& hardware = fake_->fakeAudioHardware();
-        const auto owner = hardware.hogModeOwner(*device);
-        return std::make_unique<FakeRecorder>(hardware, nextPID_++, *device, owner != -1);
+        const bool refused = hardware.hogModeOwner(*device) != -1;
+        return std::make_unique<FakeRecorder>(hardware, nextPID_++, *device, refused,
+                                              exclusive && !refused);
     }
 
     bool grantsExclusiveAccess() const override { return true; }
@@ -146,11 +159,15 @@ private:
 
 class ParecRecorder final : public Recorder {
 public:
-    ParecRecorder(const QString& server, const QString& source) {
+    ParecRecorder(const QString& server, const QString& source, bool exclusive) {
         process_.setStandardOutputFile(QProcess::nullDevice());
         process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start(QStringLiteral("parec"), {QStringLiteral("-s"), server, QStringLiteral("-d"),
-                                                 source, QStringLiteral("--raw")});
+        QStringList arguments{QStringLiteral("-s"), server, QStringLiteral("-d"), source,
+                              QStringLiteral("--raw")};
+        if (exclusive) {
+            arguments << QStringLiteral("--property=node.exclusive=true");
+        }
+        process_.start(QStringLiteral("parec"), arguments);
         process_.waitForStarted(5000);
     }
     ~ParecRecorder() override { stop(); }
@@ -226,8 +243,8 @@ public:
         return bool(pactl({QStringLiteral("set-default-source"), name}));
     }
 
-    std::unique_ptr<Recorder> startRecorder(const QString& name) override {
-        return std::make_unique<ParecRecorder>(server_, name);
+    std::unique_ptr<Recorder> startRecorder(const QString& name, bool exclusive) override {
+        return std::make_unique<ParecRecorder>(server_, name, exclusive);
     }
 
     bool grantsExclusiveAccess() const override { return kind_ == QLatin1String("pipewire"); }

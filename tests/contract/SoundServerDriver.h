@@ -37,7 +37,9 @@ public:
     virtual bool removeSource(const QString& name) = 0;
     virtual bool setVolumePercent(const QString& name, int percent) = 0;
     virtual bool setDefaultSource(const QString& name) = 0;
-    virtual std::unique_ptr<Recorder> startRecorder(const QString& name) = 0;
+    // `exclusive`: the recorder asks for exclusive use of the source, as a PipeWire client can.
+    virtual std::unique_ptr<Recorder> startRecorder(const QString& name,
+                                                    bool exclusive = false) = 0;
     virtual bool grantsExclusiveAccess() const = 0;
     // Makes audio arrive at the capture session of the platform, where the server doesn't.
     virtual void produceAudio() {}
