@@ -431,33 +431,33 @@ void PulseConnection::subscriptionEvent(pa_context* context, int type, std::uint
     const int facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     const bool removed = (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE;
     auto& state = self.working_;
+    // A removed object leaves the state at once; a new or changed one is asked for afresh.
+    auto follow = [&](auto& objects, const auto& request) {
+        if (removed) {
+            objects.remove(index);
+            self.commit();
+        } else {
+            forget(request());
+        }
+    };
     switch (facility) {
         case PA_SUBSCRIPTION_EVENT_SOURCE:
-            if (removed) {
-                state.sources.remove(index);
-                self.commit();
-            } else {
-                forget(pa_context_get_source_info_by_index(context, index,
-                                                           changedItem<pa_source_info>, &self));
-            }
+            follow(state.sources, [&] {
+                return pa_context_get_source_info_by_index(context, index,
+                                                           changedItem<pa_source_info>, &self);
+            });
             break;
         case PA_SUBSCRIPTION_EVENT_SOURCE_OUTPUT:
-            if (removed) {
-                state.streams.remove(index);
-                self.commit();
-            } else {
-                forget(pa_context_get_source_output_info(
-                    context, index, changedItem<pa_source_output_info>, &self));
-            }
+            follow(state.streams, [&] {
+                return pa_context_get_source_output_info(context, index,
+                                                         changedItem<pa_source_output_info>, &self);
+            });
             break;
         case PA_SUBSCRIPTION_EVENT_CLIENT:
-            if (removed) {
-                state.clients.remove(index);
-                self.commit();
-            } else {
-                forget(
-                    pa_context_get_client_info(context, index, changedItem<pa_client_info>, &self));
-            }
+            follow(state.clients, [&] {
+                return pa_context_get_client_info(context, index, changedItem<pa_client_info>,
+                                                  &self);
+            });
             break;
         case PA_SUBSCRIPTION_EVENT_SERVER:
             forget(pa_context_get_server_info(context, changedServer, &self));

@@ -101,18 +101,21 @@ PulseDeviceFramework::PulseDeviceFramework(MainThreadQueue& queue, PulseConnecti
     : queue_(queue),
       microphones_(std::make_shared<Microphones>()),
       authorization_(std::make_unique<GrantedAuthorization>(queue)) {
-    connection.addObserver([&queue, weak = std::weak_ptr(microphones_)](
-                               const SoundServerState& before, const SoundServerState& after) {
-        auto specs = microphoneSpecs(after);
-        if (specs == microphoneSpecs(before)) {
-            return;
-        }
-        queue.post([weak, specs = std::move(specs)] {
-            if (auto microphones = weak.lock()) {
-                microphones->apply(specs);
+    // The last list sent is kept, so each server event computes one list, not two.
+    connection.addObserver(
+        [&queue, weak = std::weak_ptr(microphones_), sent = QList<MicrophoneSpec>()](
+            const SoundServerState&, const SoundServerState& after) mutable {
+            auto specs = microphoneSpecs(after);
+            if (specs == sent) {
+                return;
             }
+            sent = specs;
+            queue.post([weak, specs = std::move(specs)] {
+                if (auto microphones = weak.lock()) {
+                    microphones->apply(specs);
+                }
+            });
         });
-    });
 }
 
 PulseDeviceFramework::~PulseDeviceFramework() = default;
