@@ -116,9 +116,14 @@ AudioObjectTable audioObjectTable(const SoundServerState& state, SoundServerObje
         if (process.applicationID.isEmpty()) {
             process.applicationID = state.applicationID(stream);
         }
-        process.isRunningInput = process.isRunningInput || !stream.isCorked;
+        // Only a stream that records from a microphone now counts: a paused stream, or one on
+        // the monitor of an output, captures nothing from any microphone.
         const auto device = microphoneBySourceIndex.constFind(stream.sourceIndex);
-        if (device != microphoneBySourceIndex.constEnd() && !process.devices.contains(*device)) {
+        if (stream.isCorked || device == microphoneBySourceIndex.constEnd()) {
+            continue;
+        }
+        process.isRunningInput = true;
+        if (!process.devices.contains(*device)) {
             process.devices.append(*device);
         }
     }

@@ -47,8 +47,8 @@ using AudioPropertyChanges = QList<std::pair<ObjectID, PropertyAddress>>;
 //   left out without channels), 'nsrt' and 'nsr#' (the source's one rate: the server offers no
 //   choice, so not settable), 'oink' (see below; settable on PipeWire only).
 // - a client process: 'ppid', 'pbid' (left out without an application ID), 'piri' (1 while one
-//   of its streams is uncorked), 'pdv#' (the microphones its streams record from). Streams
-//   without a process ID belong to no process.
+//   of its streams records from a microphone, uncorked), 'pdv#' (the microphones its uncorked
+//   streams record from). Streams without a process ID belong to no process.
 // 'oink' is `ownPID` while this process holds the source exclusively (`heldSources`), else the
 // process ID of another client whose stream asked a PipeWire server for exclusive use of it,
 // else -1.

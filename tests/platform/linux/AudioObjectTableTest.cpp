@@ -93,7 +93,8 @@ TEST(AudioObjectTableTest, ProcessesGatherTheirStreams) {
     auto state = twoMicrophonesAndAMonitor();
     state.streams.insert(1, stream(1, 1, 700, /*corked=*/true));
     state.streams.insert(2, stream(2, 2, 700));
-    state.streams.insert(3, stream(3, 3, 800, /*corked=*/true));  // records the monitor only
+    state.streams.insert(3, stream(3, 3, 800));                   // records the monitor only
+    state.streams.insert(6, stream(6, 1, 800, /*corked=*/true));  // and pauses on mic.a
     state.streams.insert(4, stream(4, 1, std::nullopt));          // its client knows the PID
     state.streams.insert(5, stream(5, 1, std::nullopt));          // nobody knows it
     state.streams[2].applicationID = QStringLiteral("org.example.recorder");
@@ -109,8 +110,9 @@ TEST(AudioObjectTableTest, ProcessesGatherTheirStreams) {
     EXPECT_EQ(value(table, systemObjectID, globalAddress(processes)),
               PropertyValue(QList<ObjectID>{p700, p800, p900}));
     EXPECT_EQ(value(table, p700, globalAddress(processPID)), PropertyValue(std::int32_t(700)));
-    EXPECT_EQ(value(table, p700, globalAddress(processDevices)),
-              PropertyValue(QList<ObjectID>{a, b}));
+    // A process captures from the microphones its running streams record from: its paused
+    // stream on mic.a doesn't count, and neither does a running stream on an output's monitor.
+    EXPECT_EQ(value(table, p700, globalAddress(processDevices)), PropertyValue(QList<ObjectID>{b}));
     EXPECT_EQ(value(table, p700, globalAddress(processIsRunningInput)),
               PropertyValue(std::uint32_t(1)));
     EXPECT_EQ(value(table, p700, globalAddress(processBundleID)),
@@ -121,6 +123,7 @@ TEST(AudioObjectTableTest, ProcessesGatherTheirStreams) {
     EXPECT_FALSE(table.value(p800).contains(globalAddress(processBundleID)));
     EXPECT_EQ(value(table, p900, globalAddress(processBundleID)),
               PropertyValue(QStringLiteral("org.example.client")));
+    EXPECT_EQ(value(table, p900, globalAddress(processDevices)), PropertyValue(QList<ObjectID>{a}));
 }
 
 TEST(AudioObjectTableTest, ExclusiveOwnerIsOursOrAnotherPipeWireClients) {
