@@ -341,8 +341,9 @@ void MicrophoneDevice::setActiveInputSource(const CaptureInputSource& source) {
         return;
     }
     auto& capture = *avDevice();
-    if (configurationLock_->state().isLocked()) {
-        capture.setActiveInputSource(source);  // the controller already holds the lock
+    // Where the controller already holds the lock, or the OS has none, the source is set directly.
+    if (configurationLock_->state().isLocked() || !capture.hasConfigurationLock()) {
+        capture.setActiveInputSource(source);
         return;
     }
     if (const auto error = capture.lockForConfiguration()) {

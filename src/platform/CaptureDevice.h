@@ -58,7 +58,7 @@ struct CaptureError {
 };
 
 // One capture device (camera or audio input) of the OS capture service. Reads may be made from
-// any thread; setters need the configuration lock, as the real service demands.
+// any thread; setters need the configuration lock where the service has one.
 class CaptureDevice {
 public:
     virtual ~CaptureDevice() = default;
@@ -95,6 +95,9 @@ public:
     virtual QList<CaptureInputSource> inputSources() const = 0;
     virtual std::optional<CaptureInputSource> activeInputSource() const = 0;
 
+    // Whether the setters need the configuration lock. Some OS services (a sound server) have
+    // none: their setters act directly and `lockForConfiguration` always fails.
+    virtual bool hasConfigurationLock() const = 0;
     // Absent on success; the error when another holder has it or the device refuses.
     virtual std::optional<CaptureError> lockForConfiguration() = 0;
     virtual void unlockForConfiguration() = 0;

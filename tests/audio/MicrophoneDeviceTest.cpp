@@ -102,6 +102,17 @@ TEST_F(MicrophoneDeviceTest, AVolumeThatCouldNotBeReadAtFirstStartsFromAbsent) {
     EXPECT_EQ(changes(microphone), QStringList{"USB Mic volume: \u2014 \u2192 25%"});
 }
 
+TEST_F(MicrophoneDeviceTest, AReReadThatFailsMakesTheValueAbsent) {
+    const auto microphone = plug();
+    hardware().addFault({.operation = Operation::get, .object = device()});
+    hardware().notifyListeners(device(), inputAddress(volumeScalar));
+    hardware().notifyListeners(device(), globalAddress(nominalSampleRate));
+    EXPECT_EQ(changes(microphone), (QStringList{"USB Mic volume: 50% \u2192 \u2014",
+                                                "USB Mic sample rate: 48000 Hz \u2192 \u2014"}));
+    EXPECT_FALSE(microphone->volume());
+    EXPECT_FALSE(microphone->sampleRate());
+}
+
 TEST_F(MicrophoneDeviceTest, CommandsWriteAndTheirChangesComeBackAsEvents) {
     const auto microphone = plug();
     microphone->setMuted(true);
@@ -170,6 +181,25 @@ TEST_F(MicrophoneDeviceTest, InputSourcesLogTheirCountAndTheActiveOne) {
     const auto lines = changes(microphone);
     EXPECT_TRUE(
         lines.last().startsWith(QStringLiteral("Failed to lock USB Mic to change input source: ")));
+}
+
+// Where the OS has no configuration lock (a sound server), the source is set directly.
+TEST_F(MicrophoneDeviceTest, WithoutAConfigurationLockTheInputSourceIsSetDirectly) {
+    const CaptureInputSource line{QStringLiteral("line"), QStringLiteral("Line In")};
+    const CaptureInputSource internal{QStringLiteral("imic"), QStringLiteral("Internal")};
+    const auto microphone = plug({}, FakeCaptureDeviceState{.inputSources = {line, internal},
+                                                            .activeInputSource = line,
+                                                            .hasConfigurationLock = false});
+    microphone->setActiveInputSource(internal);
+    EXPECT_EQ(changes(microphone),
+              QStringList{"USB Mic active input source: Line In \u2192 Internal"});
+    EXPECT_EQ(capture_->lockCount(), 0);
+    EXPECT_EQ(capture_->refusedSetCount(), 0);
+
+    microphone->configurationLock().lock();
+    EXPECT_EQ(changes(microphone).last(),
+              QStringLiteral("Failed to lock USB Mic configuration: This device has no "
+                             "configuration lock"));
 }
 
 TEST_F(MicrophoneDeviceTest, FormatSummaries) {

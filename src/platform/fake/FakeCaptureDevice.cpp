@@ -83,8 +83,15 @@ std::optional<CaptureInputSource> FakeCaptureDevice::activeInputSource() const {
     return read([](const auto& d) { return d.activeInputSource; });
 }
 
+bool FakeCaptureDevice::hasConfigurationLock() const {
+    return read([](const FakeCaptureDeviceState& d) { return d.hasConfigurationLock; });
+}
+
 std::optional<CaptureError> FakeCaptureDevice::lockForConfiguration() {
     return state_.withLock([](Locked& locked) -> std::optional<CaptureError> {
+        if (!locked.device.hasConfigurationLock) {
+            return CaptureError{-11814, QStringLiteral("This device has no configuration lock")};
+        }
         if (locked.lockedByOther) {
             return CaptureError{-11852, QStringLiteral("The device is being configured by another "
                                                        "application.")};
@@ -102,7 +109,7 @@ void FakeCaptureDevice::unlockForConfiguration() {
 void FakeCaptureDevice::set(const QString& keyPath,
                             const std::function<void(FakeCaptureDeviceState&)>& edit) {
     const bool applied = state_.withLock([&](Locked& locked) {
-        if (!locked.lockedByUs) {
+        if (!locked.lockedByUs && locked.device.hasConfigurationLock) {
             ++locked.refusedSets;
             return false;
         }

@@ -34,6 +34,8 @@ struct FakeCaptureDeviceState {
     QSet<int> supportedWhiteBalanceModes{2};
     QList<CaptureInputSource> inputSources;
     std::optional<CaptureInputSource> activeInputSource;
+    // Without one, setters act directly and locking always fails, as on a sound server.
+    bool hasConfigurationLock = true;
 };
 
 // A capture device whose state a test changes "from another process"; each change is told to
@@ -70,6 +72,7 @@ public:
     QList<CaptureInputSource> inputSources() const override;
     std::optional<CaptureInputSource> activeInputSource() const override;
 
+    bool hasConfigurationLock() const override;
     std::optional<CaptureError> lockForConfiguration() override;
     void unlockForConfiguration() override;
     void setActiveFormat(const CaptureFormat& format) override;

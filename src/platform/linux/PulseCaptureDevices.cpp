@@ -113,6 +113,7 @@ public:
         return read(soundServerActiveInputSource, std::optional<CaptureInputSource>());
     }
 
+    bool hasConfigurationLock() const override { return false; }
     std::optional<CaptureError> lockForConfiguration() override {
         return CaptureError{unsupportedDeviceError, noConfigurationLockText};
     }
