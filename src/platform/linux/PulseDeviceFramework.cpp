@@ -84,9 +84,7 @@ struct PulseDeviceFramework::Microphones {
             sendIfChanged(device.isVirtual, spec.values.isVirtual);
             updated.append(*existing);
         }
-        if (updated == list) {
-            return;
-        }
+        // A complete list follows every change, a rename too: that is when a discovery sorts.
         list = updated;
         const auto snapshot = subscribers;
         for (const auto& [id, subscriber] : snapshot) {
