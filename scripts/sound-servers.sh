@@ -25,6 +25,7 @@ start_pulseaudio() {
   mkdir -p "$home"
   cat >"$home/default.pa" <<PA
 load-module module-native-protocol-unix socket=$home/native auth-anonymous=1
+load-module module-cli-protocol-unix socket=$home/cli
 load-module module-null-source source_name=tavrin_null_a description=Tavrin_Null_A
 load-module module-null-source source_name=tavrin_null_b description=Tavrin_Null_B
 load-module module-null-sink sink_name=tavrin_null_out

@@ -102,19 +102,57 @@ TEST_P(MicrophoneContract, MeterMeasuresTheSource) {
     meter.stop();
 }
 
-// A sound server has no configuration lock; taking one fails with a reason the log shows.
-TEST_P(MicrophoneContract, ConfigurationLockIsRefusedWithAReasonOnRealServers) {
-    if (driver_->kind() == QLatin1String("fake")) {
-        GTEST_SKIP() << "the fake plays the OS whose devices have a configuration lock";
-    }
+// A sound server has no configuration lock: taking one fails with a reason the log shows, and
+// choosing an input source goes ahead without one.
+TEST_P(MicrophoneContract, InputSourcesAreChosenWithoutAConfigurationLock) {
     const auto microphone = addMicrophone(QStringLiteral("Contract Lock"));
     ASSERT_TRUE(microphone);
+    ASSERT_TRUE(microphone->avDevice());
+    EXPECT_FALSE(microphone->avDevice()->hasConfigurationLock());
 
-    microphone->setActiveInputSource(CaptureInputSource{QStringLiteral("any"), QString()});
+    microphone->configurationLock().lock();
     EXPECT_TRUE(waitFor([&] {
-        return countContaining(microphone->uuid(), QStringLiteral("has no configuration lock")) ==
-               1;
+        return countContaining(microphone->uuid(), QStringLiteral("no configuration lock")) == 1;
     }));
+    EXPECT_EQ(microphone->configurationLock().state().kind, ConfigurationLockState::Kind::unlocked);
+
+    // Null sources of the real servers have no ports, so there the list is empty.
+    for (const auto& source : microphone->inputSources()) {
+        microphone->setActiveInputSource(source);
+        EXPECT_TRUE(waitFor([&] { return microphone->activeInputSource() == source; }));
+    }
+    microphone->setActiveInputSource(CaptureInputSource{QStringLiteral("nowhere"), QString()});
+    settleBriefly();
+    EXPECT_EQ(countContaining(microphone->uuid(), QStringLiteral("Failed to lock")), 1);
+}
+
+// A source whose description changes is renamed in place and sorted again.
+TEST_P(MicrophoneContract, RenamedSourceIsSortedAgain) {
+    const auto model = addMicrophone(QStringLiteral("Contract Rename B"));
+    ASSERT_TRUE(model);
+    const auto other = source_ + QStringLiteral("_other");
+    ASSERT_TRUE(driver_->addSource(other, QStringLiteral("Contract Rename C")));
+    auto& discovery = context_->deviceStore().microphoneDiscovery();
+    auto position = [&](const QString& id) {
+        const auto microphones = discovery.microphones();
+        for (qsizetype index = 0; index < microphones.size(); ++index) {
+            if (microphones[index]->id() == id) {
+                return index;
+            }
+        }
+        return qsizetype(-1);
+    };
+    ASSERT_TRUE(waitFor([&] { return position(other) > position(source_); }));
+    const auto uuid = model->uuid();
+
+    ASSERT_TRUE(driver_->renameSource(source_, QStringLiteral("Contract Rename D")));
+    EXPECT_TRUE(waitFor([&] {
+        return model->localizedName() == QStringLiteral("Contract Rename D") &&
+               position(source_) > position(other);
+    }));
+    EXPECT_EQ(microphone(), model);
+    EXPECT_EQ(model->uuid(), uuid);
+    driver_->removeSource(other);
 }
 
 }  // namespace

@@ -1,5 +1,13 @@
 #include "contract/SoundServerDriver.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+
 #include <QHash>
 #include <QProcess>
 #include <QThread>
@@ -84,21 +92,31 @@ public:
         spec.audioDevice = audio;
         fake_->plugMicrophone(spec);
         if (auto device = fake_->fakeCaptureDevices().fakeDevice(name)) {
-            device->change({CaptureKeyPath::activeFormat, CaptureKeyPath::formats},
-                           [](FakeCaptureDeviceState& state) {
-                               auto format = std::make_shared<CaptureDeviceFormat>();
-                               format->mediaSubtype = fourCC("lpcm");
-                               format->streamDescription =
-                                   FakeAudioCaptureSession::floatDescription(48000, 2);
-                               state.formats = {format};
-                               state.activeFormat = format;
-                           });
+            device->change(
+                {CaptureKeyPath::activeFormat, CaptureKeyPath::formats},
+                [](FakeCaptureDeviceState& state) {
+                    auto format = std::make_shared<CaptureDeviceFormat>();
+                    format->mediaSubtype = fourCC("lpcm");
+                    format->streamDescription = FakeAudioCaptureSession::floatDescription(48000, 2);
+                    state.formats = {format};
+                    state.activeFormat = format;
+                    // A sound server's source: no configuration lock.
+                    state.hasConfigurationLock = false;
+                    state.inputSources = {{QStringLiteral("mic"), QStringLiteral("Microphone")},
+                                          {QStringLiteral("line"), QStringLiteral("Line In")}};
+                    state.activeInputSource = state.inputSources.first();
+                });
         }
         return true;
     }
 
     bool removeSource(const QString& name) override {
         fake_->unplugMicrophone(name);
+        return true;
+    }
+
+    bool renameSource(const QString& name, const QString& description) override {
+        fake_->setLocalizedName(FakeDeviceKind::microphone, name, description);
         return true;
     }
 
@@ -232,6 +250,44 @@ public:
     bool removeSource(const QString& name) override {
         const auto module = modules_.take(name);
         return !module.isEmpty() && pactl({QStringLiteral("unload-module"), module});
+    }
+
+    // PulseAudio changes a source's description through its command-line interface. PipeWire
+    // has no tool for that, but it lists a second source of the same name, which takes the name
+    // over when the first goes: to a client, that is what a rename looks like.
+    bool renameSource(const QString& name, const QString& description) override {
+        if (kind_ == QLatin1String("pipewire")) {
+            const auto old = modules_.take(name);
+            return !old.isEmpty() && addSource(name, description) &&
+                   pactl({QStringLiteral("unload-module"), old});
+        }
+        const auto path = QFileInfo(server_.mid(int(qstrlen("unix:"))))
+                              .dir()
+                              .filePath(QStringLiteral("cli"))
+                              .toUtf8();
+        const auto command = QStringLiteral("update-source-proplist %1 device.description=\"%2\"\n")
+                                 .arg(name, description)
+                                 .toUtf8();
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (std::size_t(path.size()) >= sizeof(address.sun_path)) {
+            return false;
+        }
+        std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+        const int cli = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool sent =
+            cli >= 0 &&
+            ::connect(cli, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+            ::write(cli, command.constData(), std::size_t(command.size())) == command.size() &&
+            ::shutdown(cli, SHUT_WR) == 0;
+        char reply[256];
+        while (sent && ::read(cli, reply, sizeof(reply)) > 0) {
+            // the server ends the session once it has run what it was sent
+        }
+        if (cli >= 0) {
+            ::close(cli);
+        }
+        return sent;
     }
 
     bool setVolumePercent(const QString& name, int percent) override {

@@ -35,6 +35,8 @@ public:
     // A source that monitors no sink, with this name and description.
     virtual bool addSource(const QString& name, const QString& description) = 0;
     virtual bool removeSource(const QString& name) = 0;
+    // The source keeps its name and gets a new description.
+    virtual bool renameSource(const QString& name, const QString& description) = 0;
     virtual bool setVolumePercent(const QString& name, int percent) = 0;
     virtual bool setDefaultSource(const QString& name) = 0;
     // `exclusive`: the recorder asks for exclusive use of the source, as a PipeWire client can.
