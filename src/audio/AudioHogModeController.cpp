@@ -1,5 +1,7 @@
 #include "audio/AudioHogModeController.h"
 
+#include <QPointer>
+
 #include "app/AppContext.h"
 #include "audio/AudioDeviceMuteMonitor.h"
 #include "catalogue/EventSource.h"
@@ -22,6 +24,7 @@ AudioHogModeController::AudioHogModeController(AppContext& context, QString devi
       countdownTask_(context.queue()) {}
 
 AudioHogModeController::~AudioHogModeController() {
+    stopAwaitingAnswer();
     countdownTask_.cancel();
     giveBack();
 }
@@ -40,14 +43,61 @@ void AudioHogModeController::take() {
     }
     auto& hardware = context_.platform().audioHardware();
     const auto ownPID = currentProcessID();
-    const bool taken =
-        hardware.setPropertyData(*device, hogModeAddress, ownPID) == OSStatusCode::noError &&
-        readProperty<std::int32_t>(hardware, *device, hogModeAddress) == ownPID;
-    if (!taken) {
-        record(QStringLiteral("Failed to take exclusive access to ") + deviceName_() +
-               QStringLiteral("; another process may own it"));
+    if (hardware.setPropertyData(*device, hogModeAddress, ownPID) != OSStatusCode::noError) {
+        failed(/*giveDeviceBack=*/false);
         return;
     }
+    const auto owner = readProperty<std::int32_t>(hardware, *device, hogModeAddress);
+    if (owner == ownPID) {
+        taken();
+    } else if (owner == -1) {
+        awaitAnswer(*device);
+    } else {
+        failed(/*giveDeviceBack=*/true);
+    }
+}
+
+void AudioHogModeController::awaitAnswer(ObjectID device) {
+    setState(HogModeState::taking());
+    answerListener_ = AudioPropertyListener::registered(
+        context_.platform().audioHardware(), device, hogModeAddress,
+        [&queue = context_.queue(), self = QPointer(this)](const auto&) {
+            queue.post([self] {
+                if (self) {
+                    self->answerArrived();
+                }
+            });
+        });
+    answerDeadline_ = context_.queue().schedule(answerTimeout, [self = QPointer(this)] {
+        if (self && self->state_.kind == HogModeState::Kind::taking) {
+            self->failed(/*giveDeviceBack=*/true);
+        }
+    });
+}
+
+// Any news of the owner answers the request: ours completes it, anything else refuses it.
+void AudioHogModeController::answerArrived() {
+    if (state_.kind != HogModeState::Kind::taking) {
+        return;
+    }
+    const auto device = context_.audioMuteMonitor().deviceID(deviceUID_);
+    const auto owner = device ? readProperty<std::int32_t>(context_.platform().audioHardware(),
+                                                           *device, hogModeAddress)
+                              : std::nullopt;
+    if (owner == currentProcessID()) {
+        taken();
+    } else {
+        failed(/*giveDeviceBack=*/true);
+    }
+}
+
+void AudioHogModeController::stopAwaitingAnswer() {
+    answerListener_.reset();
+    answerDeadline_.cancel();
+}
+
+void AudioHogModeController::taken() {
+    stopAwaitingAnswer();
     setState(HogModeState::hoggedWithCountdown(countdownSeconds));
     record(QStringLiteral("Took exclusive access to ") + deviceName_() +
            QStringLiteral(" (auto-releases in %1 s)").arg(countdownSeconds));
@@ -65,10 +115,23 @@ void AudioHogModeController::take() {
         });
 }
 
+// When the OS accepted the request, a hold may exist or still come: it is given back before the
+// failure is told, whatever the OS says to that.
+void AudioHogModeController::failed(bool giveDeviceBack) {
+    stopAwaitingAnswer();
+    if (giveDeviceBack) {
+        giveBack();
+    }
+    setState(HogModeState::notHogged());
+    record(QStringLiteral("Failed to take exclusive access to ") + deviceName_() +
+           QStringLiteral("; another process may own it"));
+}
+
 void AudioHogModeController::release() {
     if (state_.kind == HogModeState::Kind::notHogged) {
         return;
     }
+    stopAwaitingAnswer();
     countdownTask_.cancel();
     giveBack();
     setState(HogModeState::notHogged());

@@ -3,9 +3,12 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "audio/AudioPropertyListener.h"
 #include "platform/ObjectPropertyService.h"
 #include "runtime/Countdown.h"
 
@@ -14,12 +17,15 @@ namespace tavrin {
 class AppContext;
 
 struct HogModeState {
-    enum class Kind { notHogged, hoggedWithCountdown, hoggedIndefinitely };
+    // `taking`: the OS accepted the request and has not answered yet (a sound server answers
+    // when the exclusive stream starts or is refused).
+    enum class Kind { notHogged, taking, hoggedWithCountdown, hoggedIndefinitely };
 
     Kind kind = Kind::notHogged;
     int remaining = 0;  // seconds left, while counting down
 
     static HogModeState notHogged() { return {}; }
+    static HogModeState taking() { return {Kind::taking, 0}; }
     static HogModeState hoggedWithCountdown(int remaining) {
         return {Kind::hoggedWithCountdown, remaining};
     }
@@ -32,10 +38,17 @@ struct HogModeState {
 // given back after a 10-second countdown unless the user keeps it. Every transition is logged
 // under the device's uuid. The device object is resolved from its UID at each operation.
 // Main thread only.
+//
+// `take` never waits for the OS. Where the owner reads back as ours at once, the take is done.
+// Where the OS accepted the request but nobody owns the device yet, the state is `taking` and
+// the answer arrives through the hog-mode listener: our process as owner completes the take;
+// any other answer, or none within `answerTimeout`, fails it. A take that fails after the OS
+// accepted it gives the device back first, so that no hold is left behind.
 class AudioHogModeController final : public QObject {
     Q_OBJECT
 public:
     static constexpr int countdownSeconds = 10;
+    static constexpr std::chrono::milliseconds answerTimeout{3000};
 
     AudioHogModeController(AppContext& context, QString deviceUID, QUuid uuid);
     // Gives access back if the device still resolves, whatever the state.
@@ -57,6 +70,11 @@ signals:
     void stateChanged();
 
 private:
+    void awaitAnswer(ObjectID device);
+    void answerArrived();
+    void stopAwaitingAnswer();
+    void taken();
+    void failed(bool giveDeviceBack);
     void setState(const HogModeState& state);
     void autoRelease();
     void giveBack();
@@ -68,6 +86,8 @@ private:
     std::function<QString()> deviceName_;
     HogModeState state_;
     Countdown countdownTask_;
+    std::unique_ptr<AudioPropertyListener> answerListener_;
+    TimerHandle answerDeadline_;
 };
 
 }  // namespace tavrin

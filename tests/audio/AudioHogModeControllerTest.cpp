@@ -99,11 +99,62 @@ TEST_F(AudioHogModeControllerTest, AnotherOwnerOrAFailingCallMeansOneFailureEven
                          .times = 1});
     controller_->take();
     EXPECT_EQ(controller_->state(), HogModeState::notHogged());
+    // The set went through before the read-back failed: the device is not left held.
+    EXPECT_EQ(hardware().hogModeOwner(device_), -1);
     hardware().addFault({.operation = Operation::set,
                          .address = globalAddress(AudioSelector::hogMode),
                          .times = 1});
     controller_->take();
     EXPECT_EQ(messages(), (QStringList{failure, failure, failure}));
+}
+
+TEST_F(AudioHogModeControllerTest, AnAnswerThatComesLaterCompletesTheTake) {
+    hardware().setAnswersHogModeLater(true);
+    QSignalSpy changes(controller_.get(), &AudioHogModeController::stateChanged);
+    controller_->take();
+    controller_->take();  // already asked
+    EXPECT_EQ(controller_->state(), HogModeState::taking());
+    EXPECT_EQ(hardware().pendingHogModeRequests(), 1);
+    EXPECT_TRUE(messages().isEmpty());
+
+    hardware().answerHogModeRequests(true);
+    env_.settle();
+    EXPECT_EQ(controller_->state(), HogModeState::hoggedWithCountdown(10));
+    EXPECT_EQ(changes.count(), 2);
+    // Ticks count from the answer; the answer's deadline is gone.
+    env_.queue().advance(10s);
+    EXPECT_EQ(controller_->state(), HogModeState::notHogged());
+    EXPECT_EQ(messages(), (QStringList{"Took exclusive access to USB Mic (auto-releases in 10 s)",
+                                       "Auto-released exclusive access to USB Mic"}));
+    EXPECT_EQ(hardware().listenerCount(device_, globalAddress(AudioSelector::hogMode)), 0u);
+}
+
+TEST_F(AudioHogModeControllerTest, ARefusalOrNoAnswerFailsTheTakeAndWithdrawsIt) {
+    const QString failure =
+        QStringLiteral("Failed to take exclusive access to USB Mic; another process may own it");
+    hardware().setAnswersHogModeLater(true);
+    controller_->take();
+    hardware().answerHogModeRequests(false);
+    env_.settle();
+    EXPECT_EQ(controller_->state(), HogModeState::notHogged());
+    EXPECT_EQ(messages(), QStringList{failure});
+
+    // Nobody answers: the request is withdrawn, so a late grant can't leave a hold behind.
+    controller_->take();
+    env_.queue().advance(AudioHogModeController::answerTimeout);
+    EXPECT_EQ(controller_->state(), HogModeState::notHogged());
+    EXPECT_EQ(hardware().pendingHogModeRequests(), 0);
+    hardware().answerHogModeRequests(true);
+    EXPECT_EQ(hardware().hogModeOwner(device_), -1);
+    EXPECT_EQ(messages(), (QStringList{failure, failure}));
+
+    // The user gives up first.
+    controller_->take();
+    controller_->release();
+    EXPECT_EQ(hardware().pendingHogModeRequests(), 0);
+    env_.queue().advance(AudioHogModeController::answerTimeout);
+    EXPECT_EQ(messages().last(), QStringLiteral("Released exclusive access to USB Mic"));
+    EXPECT_EQ(messages().size(), 3);
 }
 
 TEST_F(AudioHogModeControllerTest, AnUnresolvableDeviceMakesTakeSilentAndReleaseLocal) {

@@ -4,6 +4,7 @@
 #include "audio/AudioPropertyListener.h"
 #include "contract/SoundServerContract.h"
 #include "platform/AudioHardware.h"
+#include "platform/linux/PulseAudioHardware.h"
 #include "runtime/CurrentProcess.h"
 
 namespace tavrin::testing {
@@ -112,7 +113,10 @@ TEST_P(AudioHardwareContract, ExclusiveAccessShutsOutOtherRecordersUntilReleased
     ASSERT_TRUE(device);
     auto& exclusive = microphone->audioHogMode();
 
+    const auto asked = std::chrono::steady_clock::now();
     exclusive.take();
+    // The server answers later; the main thread never waits for it.
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
     if (!driver_->grantsExclusiveAccess()) {
         // Nothing is pretended: the failure is in the log and nothing is held.
         EXPECT_EQ(exclusive.state().kind, HogModeState::Kind::notHogged);
@@ -123,7 +127,8 @@ TEST_P(AudioHardwareContract, ExclusiveAccessShutsOutOtherRecordersUntilReleased
         EXPECT_EQ(hogModeOwner(*device), -1);
         return;
     }
-    ASSERT_EQ(exclusive.state().kind, HogModeState::Kind::hoggedWithCountdown);
+    ASSERT_TRUE(
+        waitFor([&] { return exclusive.state().kind == HogModeState::Kind::hoggedWithCountdown; }));
     EXPECT_EQ(hogModeOwner(*device), currentProcessID());
     EXPECT_TRUE(driver_->startRecorder(source_)->hasFailed());
 
@@ -166,14 +171,19 @@ TEST_P(AudioHardwareContract, ExclusiveAccessIsNotPretendedWhileAnotherRecorderR
     const auto pid = recorder->pid();
     ASSERT_TRUE(waitFor([&] { return hasClient(*device, pid); }));
 
+    const auto asked = std::chrono::steady_clock::now();
     microphone->audioHogMode().take();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
 
+    // PipeWire fails the refused stream at once; the failure doesn't wait for a time-out.
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return countContaining(microphone->uuid(),
+                                   QStringLiteral("Failed to take exclusive access")) == 1;
+        },
+        PulseAudioHardware::answerTimeout));
     EXPECT_EQ(microphone->audioHogMode().state().kind, HogModeState::Kind::notHogged);
     EXPECT_EQ(hogModeOwner(*device), -1);
-    EXPECT_TRUE(waitFor([&] {
-        return countContaining(microphone->uuid(),
-                               QStringLiteral("Failed to take exclusive access")) == 1;
-    }));
     EXPECT_FALSE(recorder->hasFailed());
 }
 

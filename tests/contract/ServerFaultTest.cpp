@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -73,7 +74,12 @@ public:
         return false;
     }
 
+    // Stops the server where it stands: its socket takes requests and nobody answers them.
+    void pause() { ::kill(pid_t(process_.processId()), SIGSTOP); }
+    void resume() { ::kill(pid_t(process_.processId()), SIGCONT); }
+
     void kill() {
+        resume();
         if (process_.state() != QProcess::NotRunning) {
             process_.kill();
             process_.waitForFinished(5000);
@@ -144,6 +150,42 @@ TEST_F(ServerFaultTest, NoServerAtAllGivesNoPlatformAtOnce) {
         queue, QStringLiteral("unix:") + directory_.filePath(QStringLiteral("nothing")), 5s);
     EXPECT_FALSE(platform);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 4s);
+}
+
+TEST_F(ServerFaultTest, CommandsReturnAtOnceWhileTheServerHangsAndTakeEffectWhenItAnswers) {
+    PrivateServer server(directory_.path());
+    ASSERT_TRUE(server.start());
+    auto queue = std::make_unique<VirtualMainThreadQueue>();
+    auto& virtualQueue = *queue;
+    auto platform = LinuxPlatform::connect(virtualQueue, server.server(), 5s);
+    ASSERT_TRUE(platform);
+    AppContext context(std::move(queue), std::move(platform));
+    auto& discovery = context.deviceStore().microphoneDiscovery();
+    std::shared_ptr<MicrophoneDevice> microphone;
+    ASSERT_TRUE(waitFor(virtualQueue, [&] {
+        microphone = discovery.microphones().isEmpty() ? nullptr : discovery.microphones().first();
+        return microphone && microphone->isConnected() && !microphone->isMuted();
+    }));
+
+    server.pause();
+    const auto started = std::chrono::steady_clock::now();
+    microphone->setMuted(true);
+    microphone->setVolume(0.25f);
+    microphone->makeDefaultInput();
+    microphone->setActiveInputSource(CaptureInputSource{QStringLiteral("any"), QString()});
+    microphone->audioHogMode().take();
+    microphone->configurationLock().lock();
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    server.resume();
+
+    // Each command waits 20 ms at most; waiting for the answers would take seconds. The bound
+    // leaves room for a loaded machine.
+    EXPECT_LT(elapsed, 1s);
+    // The requests were sent: their effects arrive once the server answers.
+    EXPECT_TRUE(waitFor(virtualQueue, [&] {
+        return microphone->isMuted() && microphone->volume() &&
+               std::abs(*microphone->volume() - 0.25f) < 0.01f;
+    }));
 }
 
 TEST_F(ServerFaultTest, ServerKilledMidRunLeavesMicrophonesNotConnectedUntilItReturns) {

@@ -95,6 +95,27 @@ std::int32_t FakeAudioHardware::hogModeOwner(ObjectID device) {
     return readProperty<std::int32_t>(*this, device, globalAddress(hogMode)).value_or(-1);
 }
 
+void FakeAudioHardware::setAnswersHogModeLater(bool later) {
+    pendingHogMode_.withLock([&](PendingHogMode& pending) { pending.answersLater = later; });
+}
+
+void FakeAudioHardware::answerHogModeRequests(bool grant) {
+    const auto devices = pendingHogMode_.withLock(
+        [](PendingHogMode& pending) { return std::exchange(pending.devices, {}); });
+    for (const auto device : devices) {
+        if (grant) {
+            changeProperty(device, globalAddress(hogMode), currentProcessID());
+        } else {
+            notifyListeners(device, globalAddress(hogMode));
+        }
+    }
+}
+
+int FakeAudioHardware::pendingHogModeRequests() const {
+    return int(pendingHogMode_.withLock(
+        [](const PendingHogMode& pending) { return pending.devices.size(); }));
+}
+
 std::optional<OSStatus> FakeAudioHardware::computedProperty(State& state, ObjectID object,
                                                             const PropertyAddress& address,
                                                             const PropertyValue& qualifier,
@@ -139,7 +160,22 @@ std::optional<OSStatus> FakeAudioHardware::specialSet(State& state, ObjectID obj
     if (heldByAnother || (*requested != -1 && *requested != currentProcessID())) {
         return OSStatusCode::permissions;
     }
-    store(state, object, address, *requested, changes);
+    const bool answeredLater = pendingHogMode_.withLock([&](PendingHogMode& pending) {
+        if (*requested == -1) {
+            pending.devices.removeAll(object);  // given back before the answer came
+            return false;
+        }
+        if (pending.answersLater && owner == -1) {
+            if (!pending.devices.contains(object)) {
+                pending.devices.append(object);
+            }
+            return true;
+        }
+        return false;
+    });
+    if (!answeredLater) {
+        store(state, object, address, *requested, changes);
+    }
     return OSStatusCode::noError;
 }
 

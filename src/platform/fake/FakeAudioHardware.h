@@ -43,6 +43,13 @@ public:
     // Another process takes hog mode (or gives it back with -1).
     void setHogModeOwner(ObjectID device, std::int32_t pid);
     std::int32_t hogModeOwner(ObjectID device);
+    // Makes this process's takes of hog mode answered later, as a sound server answers them: the
+    // set succeeds at once and the owner stays -1 until `answerHogModeRequests`.
+    void setAnswersHogModeLater(bool later);
+    // Grants every pending take (this process becomes the owner) or refuses them (the owner stays
+    // as it is and the listeners are told all the same, as the server's refusal tells them).
+    void answerHogModeRequests(bool grant);
+    int pendingHogModeRequests() const;
 
 private:
     std::optional<OSStatus> computedProperty(State& state, ObjectID object,
@@ -54,6 +61,13 @@ private:
                                        Changes& changes) override;
     static void appendToList(State& state, FourCharCode selector, ObjectID object, bool add,
                              Changes& changes);
+
+    struct PendingHogMode {
+        bool answersLater = false;
+        QList<ObjectID> devices;
+    };
+    // Taken after the state's lock, never before it.
+    Mutex<PendingHogMode> pendingHogMode_;
 };
 
 }  // namespace tavrin

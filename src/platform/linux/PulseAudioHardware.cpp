@@ -13,13 +13,25 @@ namespace tavrin {
 using namespace AudioSelector;
 
 struct PulseAudioHardware::ExclusiveStream {
+    enum class Stage { asked, held, over };
+
     PulseAudioHardware* hardware = nullptr;
     QString sourceName;
     pa_stream* stream = nullptr;
-    bool carriesData = false;
-    bool isHeld = false;
+    pa_time_event* deadline = nullptr;
+    pa_mainloop_api* api = nullptr;
+    Stage stage = Stage::asked;
 
-    void close() { closeRecordStream(stream); }
+    void cancelDeadline() {
+        if (deadline) {
+            api->time_free(deadline);
+            deadline = nullptr;
+        }
+    }
+    void close() {
+        cancelDeadline();
+        closeRecordStream(stream);
+    }
 };
 
 namespace {
@@ -261,6 +273,9 @@ OSStatus PulseAudioHardware::setHogMode(const SoundServerSource& source, std::in
     return takeExclusive(source);
 }
 
+// Asks for the stream and returns: the server's answer comes on the backend's thread. The first
+// data grants the hold; a failed stream (PipeWire fails it at once when it refuses exclusive
+// use) or no data in time refuses it.
 OSStatus PulseAudioHardware::takeExclusive(const SoundServerSource& source) {
     pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, source.sampleRate, std::uint8_t(source.channels)};
     if (source.channels == 0 || source.channels > PA_CHANNELS_MAX) {
@@ -271,9 +286,8 @@ OSStatus PulseAudioHardware::takeExclusive(const SoundServerSource& source) {
         if (!context) {
             return;
         }
-        if (const auto existing = exclusiveStreams_.value(source.name);
-            existing && existing->isHeld) {
-            status = OSStatusCode::noError;
+        if (const auto existing = exclusiveStreams_.value(source.name)) {
+            status = OSStatusCode::noError;  // held, or asked already
             return;
         }
         auto holder = std::make_shared<ExclusiveStream>();
@@ -287,8 +301,12 @@ OSStatus PulseAudioHardware::takeExclusive(const SoundServerSource& source) {
         setup.flags = PA_STREAM_DONT_MOVE;
         setup.stateChanged = [](pa_stream* stream, void* userdata) {
             auto& holder = *static_cast<ExclusiveStream*>(userdata);
-            holder.hardware->connection_.wakeWaiters();
-            if (holder.isHeld && isFinal(pa_stream_get_state(stream))) {
+            if (!isFinal(pa_stream_get_state(stream))) {
+                return;
+            }
+            if (holder.stage == ExclusiveStream::Stage::asked) {
+                holder.hardware->exclusiveRefused(holder);
+            } else if (holder.stage == ExclusiveStream::Stage::held) {
                 holder.hardware->streamEnded(holder);
             }
         };
@@ -299,9 +317,8 @@ OSStatus PulseAudioHardware::takeExclusive(const SoundServerSource& source) {
             while (pa_stream_peek(stream, &data, &length) == 0 && length > 0) {
                 pa_stream_drop(stream);
             }
-            if (!holder.carriesData) {
-                holder.carriesData = true;
-                holder.hardware->connection_.wakeWaiters();
+            if (holder.stage == ExclusiveStream::Stage::asked) {
+                holder.hardware->exclusiveGranted(holder);
             }
         };
         setup.userdata = holder.get();
@@ -310,29 +327,49 @@ OSStatus PulseAudioHardware::takeExclusive(const SoundServerSource& source) {
             status = OSStatusCode::unspecified;
             return;
         }
-        connection_.waitLocked(
-            [&] { return holder->carriesData || isFinal(pa_stream_get_state(holder->stream)); },
-            PulseConnection::requestTimeout);
-        if (!holder->carriesData || pa_stream_get_state(holder->stream) != PA_STREAM_READY) {
-            holder->close();
-            status = OSStatusCode::permissions;
-            return;
-        }
-        holder->isHeld = true;
-        if (auto previous = exclusiveStreams_.value(source.name)) {
-            previous->close();
-        }
+        holder->api = connection_.loopApi();
+        timeval when{};
+        pa_gettimeofday(&when);
+        pa_timeval_add(&when, pa_usec_t(std::chrono::microseconds(answerTimeout).count()));
+        holder->deadline = holder->api->time_new(
+            holder->api, &when,
+            [](pa_mainloop_api*, pa_time_event*, const timeval*, void* userdata) {
+                auto& holder = *static_cast<ExclusiveStream*>(userdata);
+                holder.cancelDeadline();
+                if (holder.stage == ExclusiveStream::Stage::asked) {
+                    holder.hardware->exclusiveRefused(holder);
+                }
+            },
+            holder.get());
         exclusiveStreams_.insert(source.name, holder);
-        data_.withLock([&](Data& data) {
-            data.held.insert(source.name);
-            rebuild(data);
-        });
         status = OSStatusCode::noError;
     });
-    if (status == OSStatusCode::noError) {
-        connection_.runOnLoop([this] { tellListeners(); });
-    }
     return status;
+}
+
+// Backend's thread, with the main loop locked.
+void PulseAudioHardware::exclusiveGranted(ExclusiveStream& stream) {
+    stream.stage = ExclusiveStream::Stage::held;
+    stream.cancelDeadline();
+    data_.withLock([&](Data& data) {
+        data.held.insert(stream.sourceName);
+        rebuild(data);
+    });
+    tellListeners();
+}
+
+// Backend's thread, with the main loop locked. The owner stays as it was, but its listeners are
+// told: that is how the one who asked learns the answer.
+void PulseAudioHardware::exclusiveRefused(ExclusiveStream& stream) {
+    stream.stage = ExclusiveStream::Stage::over;
+    forgetLater(stream);
+    std::vector<PropertyListenerBlock> blocks;
+    data_.withLock([&](Data& data) {
+        blocks = data.listeners.blocks(data.ids.source(stream.sourceName), globalAddress(hogMode));
+    });
+    for (const auto& block : blocks) {
+        (*block)({globalAddress(hogMode)});
+    }
 }
 
 void PulseAudioHardware::releaseExclusive(const QString& sourceName) {
@@ -355,12 +392,25 @@ void PulseAudioHardware::releaseExclusive(const QString& sourceName) {
 
 // The server ended a stream we held (the source went, or the server did): nothing is held.
 void PulseAudioHardware::streamEnded(ExclusiveStream& stream) {
-    stream.isHeld = false;
+    stream.stage = ExclusiveStream::Stage::over;
+    forgetLater(stream);
     data_.withLock([&](Data& data) {
         data.held.remove(stream.sourceName);
         rebuild(data);
     });
     tellListeners();
+}
+
+// Backend's thread, with the main loop locked: the stream is no longer ours to keep, and is
+// closed once the server's callback that brought the news has returned.
+void PulseAudioHardware::forgetLater(ExclusiveStream& stream) {
+    stream.cancelDeadline();
+    const auto holder = exclusiveStreams_.value(stream.sourceName);
+    if (holder.get() != &stream) {
+        return;
+    }
+    exclusiveStreams_.remove(stream.sourceName);
+    connection_.runOnLoop([holder] { holder->close(); });
 }
 
 }  // namespace tavrin

@@ -19,10 +19,15 @@ namespace tavrin {
 //
 // Exclusive access ('oink') on PipeWire opens a recording stream on the source that asks for
 // exclusive use of its node: the session manager then refuses to link other recorders to it.
-// It counts as held once the stream carries data; a refused stream reports '!hog'. Plain
-// PulseAudio has no such thing, so setting 'oink' there fails with 'unop'.
+// Setting 'oink' returns once the stream is asked for, and 'oink' reads -1 until the server
+// answers. The hold counts from the stream's first data, and 'oink' then reads our process ID.
+// A failed stream, or no data within `answerTimeout`, is a refusal: 'oink' stays as it was and
+// its listeners are told all the same. Plain PulseAudio has no such thing, so setting 'oink'
+// there fails with 'unop'.
 class PulseAudioHardware final : public ObjectPropertyService {
 public:
+    static constexpr std::chrono::milliseconds answerTimeout{1500};
+
     PulseAudioHardware(PulseConnection& connection, std::int32_t ownPID);
     ~PulseAudioHardware() override;
 
@@ -58,7 +63,10 @@ private:
     OSStatus setHogMode(const SoundServerSource& source, std::int32_t pid);
     OSStatus takeExclusive(const SoundServerSource& source);
     void releaseExclusive(const QString& sourceName);
+    void exclusiveGranted(ExclusiveStream& stream);
+    void exclusiveRefused(ExclusiveStream& stream);
     void streamEnded(ExclusiveStream& stream);
+    void forgetLater(ExclusiveStream& stream);
 
     PulseConnection& connection_;
     const std::int32_t ownPID_;

@@ -205,6 +205,10 @@ SoundServerState PulseConnection::state() const {
     return published_;
 }
 
+pa_mainloop_api* PulseConnection::loopApi() const {
+    return loop_ ? pa_threaded_mainloop_get_api(loop_) : nullptr;
+}
+
 bool PulseConnection::isLoopThread() const {
     return loop_ && pa_threaded_mainloop_in_thread(loop_);
 }
@@ -272,6 +276,39 @@ void PulseConnection::runOnLoop(std::function<void()> task) {
     });
 }
 
+namespace {
+
+// A request's answer, shared by the caller, who may stop waiting for it, and the server's
+// callbacks, which may come much later or never (the operation is then cancelled with the
+// context).
+struct Answer {
+    pa_threaded_mainloop* loop = nullptr;
+    bool arrived = false;
+    bool success = false;
+    bool isOver = false;  // done or cancelled
+};
+
+void answerArrived(pa_context*, int success, void* userdata) {
+    auto& answer = **static_cast<std::shared_ptr<Answer>*>(userdata);
+    answer.arrived = true;
+    answer.success = success != 0;
+    pa_threaded_mainloop_signal(answer.loop, 0);
+}
+
+void operationStateChanged(pa_operation* operation, void* userdata) {
+    auto* holder = static_cast<std::shared_ptr<Answer>*>(userdata);
+    if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
+        return;
+    }
+    (*holder)->isOver = true;
+    pa_threaded_mainloop_signal((*holder)->loop, 0);
+    pa_operation_set_state_callback(operation, nullptr, nullptr);
+    pa_operation_unref(operation);
+    delete holder;
+}
+
+}  // namespace
+
 OSStatus PulseConnection::perform(const Request& request) {
     if (isLoopThread()) {
         return OSStatusCode::illegalOperation;
@@ -281,35 +318,25 @@ OSStatus PulseConnection::perform(const Request& request) {
         if (!context) {
             return;
         }
-        struct Outcome {
-            bool done = false;
-            bool success = false;
-            pa_threaded_mainloop* loop = nullptr;
-        } outcome{false, false, loop_};
-        auto* operation = request(
-            context,
-            [](pa_context*, int success, void* userdata) {
-                auto& outcome = *static_cast<Outcome*>(userdata);
-                outcome.done = true;
-                outcome.success = success != 0;
-                pa_threaded_mainloop_signal(outcome.loop, 0);
-            },
-            &outcome);
+        auto answer = std::make_shared<Answer>();
+        answer->loop = loop_;
+        // Freed when the operation is over, which the context guarantees at its end.
+        auto* holder = new std::shared_ptr<Answer>(answer);
+        auto* operation = request(context, answerArrived, holder);
         if (!operation) {
+            delete holder;
             status = OSStatusCode::unspecified;
             return;
         }
-        waitLocked(
-            [&] {
-                return outcome.done || pa_operation_get_state(operation) != PA_OPERATION_RUNNING;
-            },
-            requestTimeout);
-        if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
-            pa_operation_cancel(operation);
+        pa_operation_set_state_callback(operation, operationStateChanged, holder);
+        waitLocked([&] { return answer->arrived || answer->isOver; }, answerWait);
+        if (answer->arrived) {
+            status = answer->success ? OSStatusCode::noError : OSStatusCode::unspecified;
+        } else {
+            // Cancelled (the connection went), or still on its way: the server's answer, when
+            // it comes, shows as the change it makes.
+            status = answer->isOver ? OSStatusCode::unspecified : OSStatusCode::noError;
         }
-        pa_operation_unref(operation);
-        status =
-            outcome.done && outcome.success ? OSStatusCode::noError : OSStatusCode::unspecified;
     });
     return status;
 }

@@ -23,9 +23,9 @@ namespace tavrin {
 // observer call happens, never on the application's main thread.
 //
 // It keeps a `SoundServerState` that follows the server's subscription events, reconnects a
-// second after the server goes away (the state is then empty and not connected), and runs
-// requests synchronously for callers on other threads, with a time-out so that a server that
-// stops answering never hangs the caller.
+// second after the server goes away (the state is then empty and not connected), and sends
+// requests for callers on other threads, waiting only briefly for their answers so that a server
+// that stops answering never holds the caller.
 class PulseConnection {
 public:
     using Observer =
@@ -34,6 +34,9 @@ public:
         pa_context* context, void (*done)(pa_context*, int, void*), void* userdata)>;
 
     static constexpr std::chrono::milliseconds requestTimeout{1500};
+    // How long a command waits for the server's answer: a local server answers well within it,
+    // and a server that hangs holds the caller (the main thread) no longer than this.
+    static constexpr std::chrono::milliseconds answerWait{20};
     static constexpr std::chrono::milliseconds reconnectDelay{1000};
 
     // `server` is a server string ("unix:/run/user/1000/pulse/native"); empty for the default.
@@ -53,9 +56,11 @@ public:
 
     SoundServerState state() const;
 
-    // Sends a request whose completion reports success, and waits for it. `noError` on success;
-    // `badObject` when not connected; `unspecified` when the server refuses or does not answer
-    // in time. Not from the backend's thread, which can't wait for itself.
+    // Sends a request whose completion reports success, and waits up to `answerWait` for the
+    // answer. `noError` on success, and also when the answer has not come by then: the request
+    // was sent, and what it changes arrives later like any other change (a refusal that comes
+    // later changes nothing). `badObject` when not connected; `unspecified` when the server
+    // refused in time. Not from the backend's thread, which can't wait for itself.
     OSStatus perform(const Request& request);
 
     // Runs `body(context)` with the main loop locked; the context is null while disconnected.
@@ -67,6 +72,8 @@ public:
     void wakeWaiters();
     // Runs `task` once on the backend's thread.
     void runOnLoop(std::function<void()> task);
+    // The main loop's interface, for timers of the backend's own; null before `start`.
+    pa_mainloop_api* loopApi() const;
     bool isLoopThread() const;
 
 private:
