@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
   xvfb xauth
+  libqt6svg6 breeze-icon-theme fonts-dejavu-core
 )
 
 missing=()

@@ -1,25 +1,36 @@
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/AppContext.h"
 #include "app/ConsoleMonitor.h"
 #include "catalogue/DeviceStore.h"
 #include "platform/PlatformFactory.h"
 #include "runtime/QtMainThreadQueue.h"
+#include "ui/AppDelegate.h"
+#include "ui/SymbolIcons.h"
 
 using namespace tavrin;
 
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tavrin"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Tavrin"));
+namespace {
 
+struct Options {
+    bool list = false;
+    bool events = false;
+    int seconds = 0;
+    PlatformChoice platform = PlatformChoice::automatic;
+};
+
+// Reads the options; exits with 2 on a bad one.
+Options parseOptions(const QCoreApplication& application) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Inspects the computer's cameras, microphones and displays."));
+        QStringLiteral("Inspects the computer's cameras, microphones and displays. Without "
+                       "--list or --events it opens the window."));
     parser.addHelpOption();
     QCommandLineOption listOption(QStringLiteral("list"),
                                   QStringLiteral("Print the devices and quit."));
@@ -37,48 +48,91 @@ int main(int argc, char** argv) {
     parser.addOptions({listOption, eventsOption, secondsOption, demoOption, soundServerOption});
     parser.process(application);
 
-    const bool list = parser.isSet(listOption) || !parser.isSet(eventsOption);
-    const bool events = parser.isSet(eventsOption) || !parser.isSet(listOption);
-    // Without options: the list, then the demo's events for a while.
+    Options options;
+    options.list = parser.isSet(listOption);
+    options.events = parser.isSet(eventsOption);
     bool secondsValid = true;
-    const int seconds = parser.isSet(secondsOption)
-                            ? parser.value(secondsOption).toInt(&secondsValid)
-                            : (parser.isSet(eventsOption) ? 0 : 12);
-    if (!secondsValid || seconds < 0) {
+    options.seconds =
+        parser.isSet(secondsOption) ? parser.value(secondsOption).toInt(&secondsValid) : 0;
+    if (!secondsValid || options.seconds < 0) {
         std::fprintf(stderr, "tavrin: --seconds takes a whole number of seconds\n");
-        return 2;
+        std::exit(2);
     }
-
     if (parser.isSet(demoOption) && parser.isSet(soundServerOption)) {
         std::fprintf(stderr, "tavrin: choose --demo or --sound-server, not both\n");
-        return 2;
+        std::exit(2);
     }
-    const auto choice = parser.isSet(demoOption)          ? PlatformChoice::demo
-                        : parser.isSet(soundServerOption) ? PlatformChoice::soundServer
-                                                          : PlatformChoice::automatic;
+    options.platform = parser.isSet(demoOption)          ? PlatformChoice::demo
+                       : parser.isSet(soundServerOption) ? PlatformChoice::soundServer
+                                                         : PlatformChoice::automatic;
+    return options;
+}
+
+std::unique_ptr<AppContext> makeContext(PlatformChoice choice) {
     auto queue = std::make_unique<QtMainThreadQueue>();
     auto platform = createPlatform(*queue, choice);
     if (!platform) {
         std::fprintf(stderr, "tavrin: no sound server answered (is PULSE_SERVER right?)\n");
+        return nullptr;
+    }
+    return std::make_unique<AppContext>(std::move(queue), std::move(platform));
+}
+
+int runConsole(QCoreApplication& application, const Options& options) {
+    auto context = makeContext(options.platform);
+    if (!context) {
         return 1;
     }
-    AppContext context(std::move(queue), std::move(platform));
-
     QTextStream out(stdout);
-    ConsoleMonitor monitor(context, out);
-    monitor.printEvents(events);
-    context.deviceStore();
+    ConsoleMonitor monitor(*context, out);
+    monitor.printEvents(options.events);
+    context->deviceStore();
     // The framework's first lists arrive within moments of start.
-    auto firstLists = context.queue().schedule(std::chrono::milliseconds(250), [&] {
-        if (list) {
+    auto firstLists = context->queue().schedule(std::chrono::milliseconds(250), [&] {
+        if (options.list) {
             monitor.printDevices();
         }
-        if (!events) {
+        if (!options.events) {
             QCoreApplication::quit();
         }
     });
-    if (events && seconds > 0) {
-        QTimer::singleShot(seconds * 1000, &application, &QCoreApplication::quit);
+    if (options.events && options.seconds > 0) {
+        QTimer::singleShot(options.seconds * 1000, &application, &QCoreApplication::quit);
     }
+    return application.exec();
+}
+
+bool wantsConsole(int argc, char** argv) {
+    for (int index = 1; index < argc; ++index) {
+        const QByteArray argument(argv[index]);
+        if (argument == "--list" || argument == "--events" || argument == "--help" ||
+            argument == "-h" || argument == "--help-all") {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavrin"));
+    QCoreApplication::setApplicationName(QStringLiteral("tavrin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
+    // The console modes need no display.
+    if (wantsConsole(argc, argv)) {
+        QCoreApplication application(argc, argv);
+        return runConsole(application, parseOptions(application));
+    }
+    QApplication application(argc, argv);
+    const auto options = parseOptions(application);
+    auto context = makeContext(options.platform);
+    if (!context) {
+        return 1;
+    }
+    installIconThemeFallback();
+    QApplication::setWindowIcon(symbolIcon(QStringLiteral("video")));
+    AppDelegate delegate(*context);
+    delegate.openWindow();
     return application.exec();
 }

@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/fake/FakePlatform.h"
+#include "platform/linux/FreedesktopSymbols.h"
 #include "platform/linux/LinuxProcessNames.h"
 #include "platform/linux/PulseAudioCapture.h"
 #include "platform/linux/PulseAudioHardware.h"
@@ -28,7 +29,7 @@ public:
 
     DeviceFramework& deviceFramework() override { return framework_; }
     CaptureDeviceService& captureDevices() override { return captureDevices_; }
-    const SymbolCatalog& symbols() const override { return rest_.symbols(); }
+    const SymbolCatalog& symbols() const override { return symbols_; }
     ObjectPropertyService& audioHardware() override { return audioHardware_; }
     ProcessNameService& processNames() override { return processNames_; }
     UsbService& usb() override { return rest_.usb(); }
@@ -47,6 +48,7 @@ private:
     PulseCaptureDeviceService captureDevices_;
     PulseAudioCaptureService audioCapture_;
     LinuxProcessNames processNames_;
+    FreedesktopSymbolCatalog symbols_;
     FakePlatform rest_;
 };
 

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Renders the main window on the demo devices in its main states, as PNG files in
+# screenshots/ (or the directory given), on Qt's offscreen platform. Run from anywhere.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+output=${1:-screenshots}
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target tavrin_screenshots
+QT_QPA_PLATFORM=offscreen ./build/src/tavrin_screenshots "$output"

@@ -1,0 +1,81 @@
+#include "ui/AppDelegate.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "ui/MainWindowController.h"
+#include "ui/Settings.h"
+#include "ui/ToolbarConfiguration.h"
+#include "ui/WindowCascade.h"
+
+namespace tavrin {
+
+AppDelegate::AppDelegate(AppContext& context, QObject* parent)
+    : QObject(parent), context_(context), toolbarConfiguration_(new ToolbarConfiguration(this)) {}
+
+AppDelegate::~AppDelegate() {
+    for (const auto& window : windows_) {
+        delete window.data();
+    }
+}
+
+QList<MainWindowController*> AppDelegate::windows() const {
+    QList<MainWindowController*> open;
+    for (const auto& window : windows_) {
+        if (window) {
+            open.append(window.data());
+        }
+    }
+    return open;
+}
+
+bool AppDelegate::isFrameAutosaved(const MainWindowController* window) const {
+    return window && window == autosaved_;
+}
+
+MainWindowController* AppDelegate::openWindow() {
+    const auto open = windows();
+    auto* window = new MainWindowController(*this, context_, *toolbarConfiguration_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    windows_.append(window);
+    connect(window, &QObject::destroyed, this, [this] {
+        windows_.removeIf([](const QPointer<MainWindowController>& window) { return !window; });
+    });
+    if (open.isEmpty()) {
+        placeFirstWindow(*window);
+    } else {
+        const auto* screen = open.last()->screen();
+        cascadeTopLeft_ = cascadedTopLeft(cascadeTopLeft_, window->size(),
+                                          screen ? screen->availableGeometry() : QRect());
+        window->move(cascadeTopLeft_);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void AppDelegate::placeFirstWindow(MainWindowController& window) {
+    autosaved_ = &window;
+    const auto stored = openSettings()->value(SettingsKey::mainWindow).toByteArray();
+    QList<QRect> screens;
+    for (const auto* screen : QGuiApplication::screens()) {
+        screens.append(screen->availableGeometry());
+    }
+    const bool restored = !stored.isEmpty() && window.restoreGeometry(stored) &&
+                          isUsableFrame(window.frameGeometry(), screens) &&
+                          window.width() >= MainWindowController::minimumSize.width() &&
+                          window.height() >= MainWindowController::minimumSize.height();
+    if (!restored) {
+        window.setWindowState(Qt::WindowNoState);
+        window.resize(MainWindowController::defaultSize);
+        if (const auto* screen = QGuiApplication::primaryScreen()) {
+            auto frame = QRect(QPoint(), MainWindowController::defaultSize);
+            frame.moveCenter(screen->availableGeometry().center());
+            window.move(frame.topLeft());
+        }
+    }
+    cascadeTopLeft_ = window.geometry().topLeft();
+}
+
+}  // namespace tavrin

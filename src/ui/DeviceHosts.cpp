@@ -1,0 +1,131 @@
+#include "ui/DeviceHosts.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+#include "ui/PlaceholderView.h"
+#include "ui/SelectedDevice.h"
+#include "ui/SymbolIcons.h"
+#include "ui/UiFonts.h"
+
+namespace tavrin {
+
+DeviceHost::DeviceHost(DeviceStore& store, WindowState& state, PlaceholderView* placeholder,
+                       QWidget* parent)
+    : QWidget(parent),
+      selected_(new SelectedDevice(store, state, this)),
+      stack_(new QStackedLayout(this)),
+      placeholder_(placeholder),
+      name_(new QLabel) {
+    placeholder_->setParent(this);
+    stack_->addWidget(placeholder_);
+    name_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(selected_, &SelectedDevice::entryChanged, this, &DeviceHost::refresh);
+    connect(selected_, &SelectedDevice::nameChanged, this, &DeviceHost::refresh);
+}
+
+QWidget* DeviceHost::makeStandIn(QLabel* name) {
+    return name;
+}
+
+bool DeviceHost::showsPlaceholder() const {
+    return stack_->currentWidget() == placeholder_;
+}
+
+QString DeviceHost::standInText() const {
+    return name_->text();
+}
+
+void DeviceHost::refresh() {
+    const auto& entry = selected_->entry();
+    if (!entry) {
+        stack_->setCurrentWidget(placeholder_);
+        return;
+    }
+    if (stack_->count() == 1) {
+        stack_->addWidget(makeStandIn(name_));
+    }
+    name_->setText(entry->localizedName());
+    stack_->setCurrentIndex(1);
+}
+
+CanvasHost::CanvasHost(DeviceStore& store, WindowState& state, QWidget* parent)
+    : DeviceHost(store, state,
+                 new PlaceholderView(QStringLiteral("camera.metering.center.weighted"),
+                                     QStringLiteral("Select a Device"),
+                                     QStringLiteral("Choose a device from the sidebar.")),
+                 parent) {
+    setAccessibleName(QStringLiteral("Device"));
+    refresh();
+}
+
+QWidget* CanvasHost::makeStandIn(QLabel* name) {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(20, 20, 20, 20);
+    name->setFont(uiFont(FontRole::title));
+    layout->addWidget(name);
+    layout->addStretch(1);
+    return page;
+}
+
+LogHost::LogHost(DeviceStore& store, WindowState& state, QWidget* parent)
+    : DeviceHost(store, state, new PlaceholderView({}, {}, QStringLiteral("No device selected")),
+                 parent) {
+    setAccessibleName(QStringLiteral("Event Log"));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+    refresh();
+}
+
+QWidget* LogHost::makeStandIn(QLabel* name) {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* header = new QFrame;
+    header->setFixedHeight(headerHeight);
+    header->setAutoFillBackground(true);
+    header->setBackgroundRole(QPalette::Window);
+    auto* headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(12, 0, 12, 0);
+    auto* title = new QLabel(QStringLiteral("Event Log"));
+    title->setFont(uiFont(FontRole::headline));
+    name->setForegroundRole(QPalette::PlaceholderText);
+    headerLayout->addWidget(title);
+    headerLayout->addWidget(name);
+    headerLayout->addStretch(1);
+    layout->addWidget(header);
+    auto* rule = new QFrame;
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(rule);
+    layout->addStretch(1);
+    return page;
+}
+
+InspectorHost::InspectorHost(DeviceStore& store, WindowState& state, QWidget* parent)
+    : DeviceHost(store, state,
+                 new PlaceholderView(QStringLiteral("slider.horizontal.3"),
+                                     QStringLiteral("No Device Selected"),
+                                     QStringLiteral("Select a device in the sidebar to edit its "
+                                                    "properties.")),
+                 parent) {
+    setAccessibleName(QStringLiteral("Inspector"));
+    refresh();
+}
+
+QWidget* InspectorHost::makeStandIn(QLabel* name) {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(16, 16, 16, 16);
+    name->setFont(uiFont(FontRole::headline));
+    name->setWordWrap(true);
+    layout->addWidget(name);
+    layout->addStretch(1);
+    return page;
+}
+
+}  // namespace tavrin

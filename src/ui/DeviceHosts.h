@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QStackedLayout;
+
+namespace tavrin {
+
+class DeviceStore;
+class PlaceholderView;
+class SelectedDevice;
+class WindowState;
+
+// The three panes that turn a window's selection into a device's view or a placeholder. Until
+// the device views exist, a selected device shows its name as a stand-in.
+class DeviceHost : public QWidget {
+    Q_OBJECT
+public:
+    // The placeholder shown without a selected device.
+    PlaceholderView* placeholder() const { return placeholder_; }
+    bool showsPlaceholder() const;
+    // The selected device's name as the stand-in shows it.
+    QString standInText() const;
+
+protected:
+    DeviceHost(DeviceStore& store, WindowState& state, PlaceholderView* placeholder,
+               QWidget* parent);
+    // Builds the widget shown for a device; called once.
+    virtual QWidget* makeStandIn(QLabel* name);
+
+    SelectedDevice* selected() const { return selected_; }
+    // Shows the selection; each pane calls it once it is built.
+    void refresh();
+
+private:
+    SelectedDevice* selected_;
+    QStackedLayout* stack_;
+    PlaceholderView* placeholder_;
+    QLabel* name_;
+};
+
+// The upper centre pane: the device's canvas, or "Select a Device".
+class CanvasHost final : public DeviceHost {
+    Q_OBJECT
+public:
+    CanvasHost(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+
+protected:
+    QWidget* makeStandIn(QLabel* name) override;
+};
+
+// The lower centre pane: the device's event log, or "No device selected".
+class LogHost final : public DeviceHost {
+    Q_OBJECT
+public:
+    LogHost(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+
+    // The height of the header bar alone: the log is collapsed at this height.
+    static constexpr int headerHeight = 36;
+
+protected:
+    QWidget* makeStandIn(QLabel* name) override;
+};
+
+// The right pane: the device's inspector, or "No Device Selected".
+class InspectorHost final : public DeviceHost {
+    Q_OBJECT
+public:
+    InspectorHost(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+
+protected:
+    QWidget* makeStandIn(QLabel* name) override;
+};
+
+}  // namespace tavrin

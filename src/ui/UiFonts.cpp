@@ -1,0 +1,41 @@
+#include "ui/UiFonts.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+
+namespace tavrin {
+
+QFont uiFont(FontRole role) {
+    QFont font = QApplication::font();
+    const qreal base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    switch (role) {
+        case FontRole::body:
+            break;
+        case FontRole::headline:
+            font.setWeight(QFont::DemiBold);
+            break;
+        case FontRole::title:
+            font.setPointSizeF(base * 1.6);
+            font.setWeight(QFont::DemiBold);
+            break;
+        case FontRole::callout:
+            font.setPointSizeF(base * 0.95);
+            break;
+        case FontRole::footnote:
+            font.setPointSizeF(base * 0.9);
+            break;
+        case FontRole::caption:
+            font.setPointSizeF(base * 0.82);
+            break;
+        case FontRole::sectionHeader:
+            font.setPointSizeF(base * 0.82);
+            font.setWeight(QFont::DemiBold);
+            break;
+        case FontRole::monospaced:
+            font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            break;
+    }
+    return font;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,103 @@
+// Renders the main window on the demo devices, in its main states, to PNG files for people to
+// look at: scripts/screenshots.sh runs it on the offscreen platform.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/AppContext.h"
+#include "audio/MicrophoneDevice.h"
+#include "camera/CameraDevice.h"
+#include "catalogue/DeviceStore.h"
+#include "display/DisplayDevice.h"
+#include "platform/fake/FakePlatform.h"
+#include "runtime/QtMainThreadQueue.h"
+#include "ui/AppDelegate.h"
+#include "ui/MainSplitController.h"
+#include "ui/MainWindowController.h"
+#include "ui/SidebarViewController.h"
+#include "ui/SymbolIcons.h"
+#include "ui/ToolbarCustomizeDialog.h"
+#include "ui/VerticalSplitController.h"
+#include "ui/WindowState.h"
+#include "ui/WindowTab.h"
+
+using namespace tavrin;
+
+namespace {
+
+void settle(int milliseconds = 150) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+bool save(QWidget& widget, const QString& directory, const QString& name) {
+    settle();
+    const auto path = QDir(directory).filePath(name + QStringLiteral(".png"));
+    const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tavrin_screenshots OUTPUT_DIRECTORY\n");
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(output);
+    // Fresh preferences, never the user's.
+    QTemporaryDir preferences;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
+    installIconThemeFallback();
+
+    auto queue = std::make_unique<QtMainThreadQueue>();
+    auto platform = std::make_unique<FakePlatform>(*queue, FakeFixture::demo());
+    auto& fake = *platform;
+    AppContext context(std::move(queue), std::move(platform));
+    AppDelegate delegate(context);
+    auto* window = delegate.openWindow();
+    settle(400);
+    auto& store = context.deviceStore();
+    auto* tab = window->currentTab();
+    bool ok = true;
+
+    tab->state().setSelection({});
+    ok &= save(*window, output, QStringLiteral("1-nothing-selected"));
+
+    // The demo's built-in camera in use, so the sidebar shows a status dot and a warning.
+    fake.setCameraInUseByAnotherProcess(QStringLiteral("BuiltInCamera-8020-0001"), true);
+    tab->state().setSelection(store.cameraDiscovery().cameras().first()->uuid());
+    ok &= save(*window, output, QStringLiteral("2-camera-selected"));
+
+    tab->state().setSelection(store.microphoneDiscovery().microphones().first()->uuid());
+    ok &= save(*window, output, QStringLiteral("3-microphone-selected"));
+
+    tab->split().sidebar()->searchField()->setText(QStringLiteral("vocalis"));
+    ok &= save(*window, output, QStringLiteral("4-filtered-sidebar"));
+    tab->split().sidebar()->searchField()->clear();
+
+    tab->split().center()->setLogHeight(320);
+    ok &= save(*window, output, QStringLiteral("5-log-expanded"));
+
+    auto* second = window->newTab();
+    second->state().setSelection(store.displayDiscovery().displays().first()->uuid());
+    ok &= save(*window, output, QStringLiteral("6-two-tabs"));
+
+    ToolbarCustomizeDialog dialog(delegate.toolbarConfiguration(), window);
+    dialog.show();
+    ok &= save(dialog, output, QStringLiteral("7-customize-toolbar"));
+    dialog.close();
+    return ok ? 0 : 1;
+}
