@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "catalogue/DeviceStore.h"
+#include "ui/DeviceHosts.h"
+#include "ui/MainSplitController.h"
+#include "ui/PlaceholderView.h"
+#include "ui/Settings.h"
+#include "ui/UiTestEnvironment.h"
+#include "ui/VerticalSplitController.h"
+#include "ui/WindowState.h"
+
+namespace tavrin {
+namespace {
+
+using testing::UiTestEnvironment;
+using Split = VerticalSplitController;
+
+TEST(SplitLayoutTest, TheLogToggleRemembersTheOpenHeight) {
+    UiTestEnvironment env;
+    EXPECT_EQ(Split::toggleTarget(36), 160);  // first time: 160
+    EXPECT_EQ(Split::toggleTarget(100), 36);  // a 100-point log collapses and remembers 120
+    EXPECT_EQ(Split::toggleTarget(36), 120);
+    EXPECT_EQ(Split::toggleTarget(300), 36);
+    EXPECT_EQ(Split::toggleTarget(30), 300);
+    // A damaged preference is as good as none.
+    openSettings()->setValue(SettingsKey::lastExpandedLogHeight, QStringLiteral("-5"));
+    EXPECT_EQ(Split::toggleTarget(36), 160);
+    openSettings()->setValue(SettingsKey::lastExpandedLogHeight, QStringLiteral("garbage"));
+    EXPECT_EQ(Split::toggleTarget(36), 160);
+}
+
+TEST(SplitLayoutTest, ADraggedLogSnapsShutBelowEightySixPoints) {
+    EXPECT_EQ(Split::constrainedLogHeight(60), 36);
+    EXPECT_EQ(Split::constrainedLogHeight(85), 36);
+    EXPECT_EQ(Split::constrainedLogHeight(86), 86);
+    EXPECT_EQ(Split::constrainedLogHeight(90), 90);
+}
+
+class SplitWidgetTest : public ::testing::Test {
+protected:
+    SplitWidgetTest() : env_(testing::twoOfEachFixture()) {
+        env_.context().deviceStore();
+        env_.settleAll();
+    }
+    UiTestEnvironment env_;
+    WindowState state_;
+};
+
+TEST_F(SplitWidgetTest, TheLogAnimatesOpenAndItsHeightDrivesTheExpandedFlag) {
+    Split split(env_.context().deviceStore(), state_);
+    split.resize(700, 700);
+    split.show();
+    split.setLogHeight(36);
+    EXPECT_FALSE(state_.isLogExpanded());
+
+    split.toggleLog();
+    EXPECT_TRUE(split.isAnimating());
+    QTest::qWait(Split::animationMilliseconds + 150);
+    EXPECT_FALSE(split.isAnimating());
+    EXPECT_EQ(split.logHeight(), 160);
+    EXPECT_TRUE(state_.isLogExpanded());
+
+    split.toggleLog();
+    QTest::qWait(Split::animationMilliseconds + 150);
+    EXPECT_EQ(split.logHeight(), 36);
+    EXPECT_FALSE(state_.isLogExpanded());
+    EXPECT_EQ(storedLength(SettingsKey::lastExpandedLogHeight), 160.0);
+}
+
+TEST_F(SplitWidgetTest, WithoutASelectionEveryPaneShowsItsPlaceholder) {
+    MainSplitController split(env_.context(), state_);
+    EXPECT_TRUE(split.center()->canvasHost()->showsPlaceholder());
+    EXPECT_EQ(split.center()->canvasHost()->placeholder()->title(),
+              QStringLiteral("Select a Device"));
+    EXPECT_EQ(split.center()->logHost()->placeholder()->description(),
+              QStringLiteral("No device selected"));
+    EXPECT_EQ(split.inspector()->placeholder()->title(), QStringLiteral("No Device Selected"));
+
+    // A selection that names no device is no selection.
+    state_.setSelection(QUuid::createUuid());
+    env_.settleAll();
+    EXPECT_TRUE(split.inspector()->showsPlaceholder());
+
+    const auto camera = env_.context().deviceStore().defaultSelectionID();
+    state_.setSelection(*camera);
+    env_.settleAll();
+    EXPECT_FALSE(split.inspector()->showsPlaceholder());
+    EXPECT_EQ(split.inspector()->standInText(), QStringLiteral("HD Pro Webcam"));
+    // The stand-in follows the name.
+    env_.fake().setLocalizedName(FakeDeviceKind::camera, QStringLiteral("0x1420000046d0825"),
+                                 QStringLiteral("Renamed Webcam"));
+    env_.settleAll();
+    EXPECT_EQ(split.center()->canvasHost()->standInText(), QStringLiteral("Renamed Webcam"));
+}
+
+TEST_F(SplitWidgetTest, SidePanesToggleAndKeepTheirLimits) {
+    MainSplitController split(env_.context(), state_);
+    split.resize(1240, 640);
+    split.show();
+    QTest::qWait(20);
+    const auto sizes = split.sizes();
+    EXPECT_EQ(sizes[0], 260);  // 21 % of 1240
+    EXPECT_EQ(sizes[2], 280);  // 21 % is below the inspector's minimum
+    EXPECT_TRUE(split.sidebarDivider().has_value());
+
+    split.toggleSidebar();
+    EXPECT_FALSE(split.isSidebarShown());
+    EXPECT_FALSE(split.sidebarDivider().has_value());
+    split.toggleSidebar();
+    EXPECT_EQ(split.sizes()[0], 260);
+    split.toggleInspector();
+    EXPECT_FALSE(split.isInspectorShown());
+    EXPECT_GE(split.sizes()[1], MainSplitController::centerMinimum);
+}
+
+}  // namespace
+}  // namespace tavrin
