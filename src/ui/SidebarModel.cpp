@@ -1,5 +1,7 @@
 #include "ui/SidebarModel.h"
 
+#include <QSet>
+
 #include "audio/MicrophoneDevice.h"
 #include "camera/CameraDevice.h"
 #include "catalogue/DeviceStore.h"
@@ -102,8 +104,13 @@ void SidebarModel::update(const QString& searchText) {
 void SidebarModel::updateDevices(int sectionRow, const QList<DeviceEntry>& target) {
     auto& devices = sections_[sectionRow].devices;
     const auto parent = index(sectionRow, 0);
+    QSet<QUuid> kept;
+    kept.reserve(target.size());
+    for (const auto& entry : target) {
+        kept.insert(entry.id());
+    }
     for (int row = int(devices.size()) - 1; row >= 0; --row) {
-        if (!target.contains(devices[row])) {
+        if (!kept.contains(devices[row].id())) {
             beginRemoveRows(parent, row, row);
             devices.removeAt(row);
             endRemoveRows();
