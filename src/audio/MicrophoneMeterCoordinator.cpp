@@ -35,6 +35,7 @@ void MicrophoneMeterCoordinator::removeInput() {
 }
 
 void MicrophoneMeterCoordinator::configure(const std::optional<QString>& uniqueID) {
+    ++configurations_;
     session_->beginConfiguration();
     removeInput();
     if (uniqueID) {
@@ -46,6 +47,10 @@ void MicrophoneMeterCoordinator::configure(const std::optional<QString>& uniqueI
 // The first four buffers after a start or a format change are dropped: a stream is measured only
 // once its last five descriptions agree.
 void MicrophoneMeterCoordinator::receive(const AudioSampleBuffer& buffer) {
+    if (const auto configurations = configurations_.load(); configurations != configurationsSeen_) {
+        configurationsSeen_ = configurations;
+        recentASBDs_.clear();
+    }
     if (!buffer.streamDescription) {
         return;
     }

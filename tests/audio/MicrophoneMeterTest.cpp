@@ -212,6 +212,43 @@ TEST_F(MicrophoneMeterTest, StartingAgainResetsAndAMissingDeviceGivesNoInput) {
     EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
 }
 
+TEST_F(MicrophoneMeterTest, BuffersTakenBeforeAStopAreNotShownAfterIt) {
+    startAndSettle();
+    deliver(Session::constant(0.5f), 5);
+    ASSERT_EQ(meter_->state().kind, Kind::audio);
+
+    // Measured and posted before the stop, run after it.
+    session_->deliver(Session::constant(0.5f), 3);
+    session_->waitUntilDelivered();
+    meter_->stop();
+    QSignalSpy changes(meter_.get(), &MicrophoneMeter::stateChanged);
+    env_.queue().runUntilIdle();
+    EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(env_.queue().activeTimerCount(), 0u);  // no 0.5 s timer restarted by them
+    EXPECT_FALSE(meter_->hasReceivedAudio());
+}
+
+TEST_F(MicrophoneMeterTest, EveryStartSkipsTheFirstFourBuffersAgain) {
+    startAndSettle();
+    deliver(Session::constant(0.5f), 5);
+    ASSERT_EQ(meter_->state().kind, Kind::audio);
+    meter_->stop();
+
+    startAndSettle();
+    deliver(Session::constant(0.5f), 4);  // the same format as before the stop
+    EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
+    deliver(Session::constant(0.5f));
+    EXPECT_EQ(meter_->state().kind, Kind::audio);
+
+    // Switching input without a stop in between starts the count again too.
+    startAndSettle();
+    deliver(Session::constant(0.5f), 4);
+    EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
+    deliver(Session::constant(0.5f));
+    EXPECT_EQ(meter_->state().kind, Kind::audio);
+}
+
 TEST_F(MicrophoneMeterTest, GoingAwayWhileBuffersArriveIsSafe) {
     startAndSettle();
     session_->deliver(Session::sine(0.5f, 440, 2, 4096), 200);
