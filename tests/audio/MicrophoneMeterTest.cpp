@@ -111,6 +111,50 @@ TEST(AudioLevels, TheFastPathAgreesWithThePlainFormula) {
     }
 }
 
+// Interleaved float frames whose channels differ: channel c is a sine of amplitude (c + 1) / 10
+// at its own frequency, so a sample measured for the wrong channel changes the result.
+AudioSampleBuffer distinctChannels(std::uint32_t channels, std::uint32_t frames) {
+    AudioSampleBuffer buffer{Session::floatDescription(48000, channels),
+                             AudioSampleBuffer::SampleType::float32,
+                             true,
+                             frames,
+                             {QByteArray(qsizetype(channels) * frames * 4, '\0')}};
+    auto* samples = reinterpret_cast<float*>(buffer.channelData[0].data());
+    for (std::uint32_t frame = 0; frame < frames; ++frame) {
+        for (std::uint32_t channel = 0; channel < channels; ++channel) {
+            samples[frame * channels + channel] =
+                float(channel + 1) / 10 * float(std::sin(0.01 * (channel + 3) * frame));
+        }
+    }
+    return buffer;
+}
+
+TEST(AudioLevels, FourAndEightInterleavedChannelsAgreeWithThePlainFormula) {
+    // Frame counts that leave a remainder after the vector loop, and one shorter than a pass.
+    for (const std::uint32_t channels : {4u, 8u}) {
+        for (const std::uint32_t frames : {1001u, 1024u, 3u, 1u}) {
+            const auto buffer = distinctChannels(channels, frames);
+            const auto view = *PcmBuffer::wrap(buffer);
+            const auto fast = channelLevels(view);
+            const auto plain = channelLevelsNaive(view);
+            ASSERT_EQ(fast.size(), qsizetype(channels));
+            ASSERT_EQ(plain.size(), qsizetype(channels));
+            for (qsizetype channel = 0; channel < fast.size(); ++channel) {
+                EXPECT_NEAR(fast[channel].average, plain[channel].average, 1e-5)
+                    << channels << " channels, " << frames << " frames, channel " << channel;
+                EXPECT_NEAR(fast[channel].peak, plain[channel].peak, 1e-6)
+                    << channels << " channels, " << frames << " frames, channel " << channel;
+            }
+        }
+        // Long enough to reach every channel's peak: the channels come out in order, apart.
+        const auto levels = channelLevels(*PcmBuffer::wrap(distinctChannels(channels, 4800)));
+        for (qsizetype channel = 0; channel < levels.size(); ++channel) {
+            EXPECT_NEAR(levels[channel].peak, normalisedLevel(float(channel + 1) / 10), 1e-3)
+                << channels << " channels, channel " << channel;
+        }
+    }
+}
+
 class MicrophoneMeterTest : public ::testing::Test {
 protected:
     MicrophoneMeterTest() {
