@@ -21,10 +21,8 @@ MicrophoneMeterCoordinator::~MicrophoneMeterCoordinator() {
     session_.reset();
 }
 
-// The handler is swapped atomically, since the session's thread reads it.
 void MicrophoneMeterCoordinator::setOnBuffer(BufferHandler handler) {
-    std::atomic_store(&onBuffer_,
-                      handler ? std::make_shared<BufferHandler>(std::move(handler)) : nullptr);
+    onBuffer_.store(handler ? std::make_shared<BufferHandler>(std::move(handler)) : nullptr);
 }
 
 void MicrophoneMeterCoordinator::removeInput() {
@@ -68,7 +66,7 @@ void MicrophoneMeterCoordinator::receive(const AudioSampleBuffer& buffer) {
     if (!view) {
         return;
     }
-    if (const auto handler = std::atomic_load(&onBuffer_)) {
+    if (const auto handler = onBuffer_.load()) {
         (*handler)(*view);
     }
 }

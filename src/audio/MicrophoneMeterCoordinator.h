@@ -45,7 +45,8 @@ private:
     std::atomic<std::uint64_t> configurations_ = 0;
     std::uint64_t configurationsSeen_ = 0;            // only touched on the session's thread
     std::deque<AudioStreamDescription> recentASBDs_;  // only touched on the session's thread
-    std::shared_ptr<BufferHandler> onBuffer_;
+    // Swapped on the main thread while the session's thread reads it.
+    std::atomic<std::shared_ptr<BufferHandler>> onBuffer_;
 };
 
 }  // namespace tavrin
