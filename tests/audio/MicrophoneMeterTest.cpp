@@ -95,6 +95,23 @@ TEST(AudioLevels, BuffersThatCantBeReadSafelyAreDroppedOrEmpty) {
     EXPECT_EQ(infinite[0], (ChannelLevel{0, 0, 0}));
 }
 
+TEST(AudioLevels, SizesWhoseByteCountOverflowsAreRefused) {
+    // 2^31 frames of 2^31 four-byte samples: 2^64 bytes, which wraps to 0 unchecked and would
+    // let 16 bytes of data pass for it.
+    auto huge = Session::constant(1.0f, 2, 2);
+    huge.streamDescription->channelsPerFrame = 0x80000000u;
+    huge.frameLength = 0x80000000u;
+    EXPECT_FALSE(PcmBuffer::wrap(huge));
+    // The sample count fits in 64 bits; its bytes don't.
+    auto over = Session::constant(1.0f, 2, 2);
+    over.streamDescription->channelsPerFrame = 0x40000001u;
+    over.frameLength = 0xFFFFFFFFu;
+    EXPECT_FALSE(PcmBuffer::wrap(over));
+    auto large = Session::constant(1.0f, 2, 2);
+    large.frameLength = 0xFFFFFFFFu;  // fits, but is far more than the data holds
+    EXPECT_FALSE(PcmBuffer::wrap(large));
+}
+
 TEST(AudioLevels, TheFastPathAgreesWithThePlainFormula) {
     for (const auto& buffer :
          {Session::sine(0.7f, 440, 2, 4096), Session::sine(0.1f, 50, 1, 1001),
