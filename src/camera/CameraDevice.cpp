@@ -153,9 +153,9 @@ void CameraDevice::observeCaptureDevice() {
         {Key::studioLightActive, &CameraDevice::readEffects},
         {Key::backgroundReplacementActive, &CameraDevice::readEffects},
         {Key::canPerformReactionEffects, &CameraDevice::readEffects},
-        {Key::exposureMode, &CameraDevice::readModes},
-        {Key::focusMode, &CameraDevice::readModes},
-        {Key::whiteBalanceMode, &CameraDevice::readModes},
+        {Key::exposureMode, &CameraDevice::readExposureMode},
+        {Key::focusMode, &CameraDevice::readFocusMode},
+        {Key::whiteBalanceMode, &CameraDevice::readWhiteBalanceMode},
     };
     const bool hasBackgroundReplacement =
         context_.platform().captureDevices().supportsBackgroundReplacement();
@@ -237,13 +237,20 @@ void CameraDevice::readEffects() {
                QStringLiteral("reactions available"), EventSource::effects);
 }
 
-void CameraDevice::readModes() {
-    const auto& capture = *avDevice();
-    assignLogged(exposureMode_, capture.exposureMode(), &CameraDevice::exposureModeChanged,
+// Each mode is its own group: a notification for one mode must not log another mode's change
+// ahead of that mode's own notification.
+void CameraDevice::readExposureMode() {
+    assignLogged(exposureMode_, avDevice()->exposureMode(), &CameraDevice::exposureModeChanged,
                  QStringLiteral("exposure mode"), CameraText::exposureMode, EventSource::exposure);
-    assignLogged(focusMode_, capture.focusMode(), &CameraDevice::focusModeChanged,
+}
+
+void CameraDevice::readFocusMode() {
+    assignLogged(focusMode_, avDevice()->focusMode(), &CameraDevice::focusModeChanged,
                  QStringLiteral("focus mode"), CameraText::focusMode, EventSource::focus);
-    assignLogged(whiteBalanceMode_, capture.whiteBalanceMode(),
+}
+
+void CameraDevice::readWhiteBalanceMode() {
+    assignLogged(whiteBalanceMode_, avDevice()->whiteBalanceMode(),
                  &CameraDevice::whiteBalanceModeChanged, QStringLiteral("white balance mode"),
                  CameraText::whiteBalanceMode, EventSource::whiteBalance);
 }

@@ -142,6 +142,37 @@ TEST(CameraObservation, EachKeyPathGroupIsReReadAndLoggedWithItsSource) {
     EXPECT_EQ(env.messages(camera->uuid()).size(), 9);
 }
 
+TEST(CameraObservation, EachModeIsReReadOnItsOwnNotificationInArrivalOrder) {
+    TestEnvironment env;
+    const auto [capture, camera] = plugCamera(env, {});
+    QSignalSpy exposure(camera.get(), &CameraDevice::exposureModeChanged);
+    // Both modes change, but only focus has been told so far.
+    capture->change({Key::focusMode}, [](auto& d) {
+        d.focusMode = 1;
+        d.exposureMode = 0;
+    });
+    env.settle();
+    EXPECT_EQ(camera->focusMode(), 1);
+    EXPECT_EQ(camera->exposureMode(), 2);
+    EXPECT_EQ(exposure.count(), 0);
+    EXPECT_EQ(env.messages(camera->uuid()).mid(1),
+              QStringList{"Cam focus mode: Continuous → Auto"});
+
+    // Notifications told in the order white balance, exposure: logged in that order.
+    capture->change({Key::whiteBalanceMode, Key::exposureMode},
+                    [](auto& d) { d.whiteBalanceMode = 1; });
+    env.settle();
+    EXPECT_EQ(env.messages(camera->uuid()).mid(2),
+              (QStringList{"Cam white balance mode: Continuous → Auto",
+                           "Cam exposure mode: Continuous → Locked"}));
+    EXPECT_EQ(exposure.count(), 1);
+    QStringList sources;
+    for (const auto& event : env.log().events(camera->uuid()).mid(1)) {
+        sources.append(event.source);
+    }
+    EXPECT_EQ(sources, (QStringList{"Focus", "WhiteBalance", "Exposure"}));
+}
+
 TEST(CameraObservation, BackgroundReplacementIsFollowedOnlyWhereTheSystemHasIt) {
     for (const bool supported : {false, true}) {
         TestEnvironment env;
