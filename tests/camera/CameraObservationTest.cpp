@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "camera/CameraTestSupport.h"
+#include "platform/MediaIO.h"
 
 namespace tavrin {
 namespace {
@@ -77,6 +78,28 @@ TEST(CameraObservation, AnotherProcessStartingTheCameraGivesOneEventOfEachKind) 
                                   "Cam in use: no \u2192 yes"}));
     EXPECT_TRUE(camera->entry().statusDotColor().has_value());
     EXPECT_EQ(camera->entry().status().label, QStringLiteral("In Use"));
+}
+
+TEST(CameraObservation, AChangeRightAfterTheFirstReadsIsNotLost) {
+    TestEnvironment env;
+    env.fake().plugCamera(testing::captureSource(QStringLiteral("cam"), QStringLiteral("Cam")));
+    const auto capture = env.fake().fakeCaptureDevices().add({.uniqueID = QStringLiteral("cam")});
+    env.context().cameraUsageMonitor();  // its own first reads are not the camera's
+    env.settle();
+    // While the model is being made, right after it has read whether the camera runs, another
+    // process starts the camera and locks its exposure; its notifications are all out before
+    // creation goes on.
+    env.fake().fakeMediaIO().afterNextRead(globalAddress(MediaIOSelector::isRunningSomewhere), [&] {
+        env.fake().setCameraInUseByAnotherProcess(QStringLiteral("cam"), true);
+        capture->change({Key::exposureMode}, [](auto& d) { d.exposureMode = 0; });
+        env.fake().waitForNotifications();
+    });
+    const auto camera = CameraDevice::create(
+        env.context(), env.fake().fakeFramework().cameras().find(QStringLiteral("cam")));
+    env.settle();
+    EXPECT_TRUE(camera->isRunningSomewhere());
+    EXPECT_TRUE(camera->isInUseByAnotherApplication());
+    EXPECT_EQ(camera->exposureMode(), 0);
 }
 
 TEST(CameraObservation, OnlyAChangeInTheNumberOfFormatsIsLogged) {
