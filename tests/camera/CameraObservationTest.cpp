@@ -80,6 +80,28 @@ TEST(CameraObservation, AnotherProcessStartingTheCameraGivesOneEventOfEachKind) 
     EXPECT_EQ(camera->entry().status().label, QStringLiteral("In Use"));
 }
 
+TEST(CameraObservation, ACameraAlreadyRunningIsDiscoveredInUseWithoutAChangeEvent) {
+    TestEnvironment env;
+    env.fake().plugCamera(testing::captureSource(QStringLiteral("cam"), QStringLiteral("Cam"), {},
+                                                 CaptureDeviceType::external));
+    env.fake().setCameraInUseByAnotherProcess(QStringLiteral("cam"), true);
+    env.settle();
+    const auto camera = CameraDevice::create(
+        env.context(), env.fake().fakeFramework().cameras().find(QStringLiteral("cam")));
+    env.settle();
+    EXPECT_TRUE(camera->isRunningSomewhere());
+    EXPECT_TRUE(camera->isInUseByAnotherApplication());
+    EXPECT_EQ(env.messages(camera->uuid()),
+              QStringList{"Discovered Cam (in use, type=External, transport='usb ')"});
+    EXPECT_EQ(camera->entry().status().label, QStringLiteral("In Use"));
+
+    // Stopping it elsewhere is the first change.
+    env.fake().setCameraInUseByAnotherProcess(QStringLiteral("cam"), false);
+    env.settle();
+    EXPECT_FALSE(camera->isRunningSomewhere());
+    EXPECT_TRUE(env.messages(camera->uuid()).contains("Cam in use: yes \u2192 no"));
+}
+
 TEST(CameraObservation, AChangeRightAfterTheFirstReadsIsNotLost) {
     TestEnvironment env;
     env.fake().plugCamera(testing::captureSource(QStringLiteral("cam"), QStringLiteral("Cam")));
@@ -194,6 +216,34 @@ TEST(CameraObservation, EachModeIsReReadOnItsOwnNotificationInArrivalOrder) {
         sources.append(event.source);
     }
     EXPECT_EQ(sources, (QStringList{"Focus", "WhiteBalance", "Exposure"}));
+}
+
+TEST(CameraObservation, ConnectionEffectAndFocusChangesAreLoggedWithTheirSources) {
+    TestEnvironment env;
+    const auto [capture, camera] = plugCamera(env, {});
+    // One at a time: the five effect flags are re-read together, in their own order.
+    const std::vector<std::pair<QString, std::function<void(FakeCaptureDeviceState&)>>> changes{
+        {Key::connected, [](auto& d) { d.isConnected = false; }},
+        {Key::portraitEffectActive, [](auto& d) { d.isPortraitEffectActive = true; }},
+        {Key::canPerformReactionEffects, [](auto& d) { d.canPerformReactionEffects = true; }},
+        {Key::backgroundReplacementActive, [](auto& d) { d.isBackgroundReplacementActive = true; }},
+        {Key::focusMode, [](auto& d) { d.focusMode = 0; }},
+    };
+    for (const auto& [keyPath, edit] : changes) {
+        capture->change({keyPath}, edit);
+        env.settle();
+    }
+    EXPECT_EQ(
+        env.messages(camera->uuid()).mid(1),
+        (QStringList{"Cam connected: yes \u2192 no", "Cam Portrait Effect active: no \u2192 yes",
+                     "Cam reactions available: no \u2192 yes",
+                     "Cam Background Replace active: no \u2192 yes",
+                     "Cam focus mode: Continuous \u2192 Locked"}));
+    QStringList sources;
+    for (const auto& event : env.log().events(camera->uuid()).mid(1)) {
+        sources.append(event.source);
+    }
+    EXPECT_EQ(sources, (QStringList{"Usage", "Effects", "Effects", "Effects", "Focus"}));
 }
 
 TEST(CameraObservation, BackgroundReplacementIsFollowedOnlyWhereTheSystemHasIt) {
