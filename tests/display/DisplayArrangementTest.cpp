@@ -54,7 +54,12 @@ TEST(DisplayArrangement, ACandidateOverlappingAThirdDisplayIsSkipped) {
     const Placed main{1, QRectF(0, 0, 1000, 600)};
     const Placed right{3, QRectF(1000, 0, 800, 600)};
     const Placed moved{2, QRectF(0, 600, 800, 600)};
+    // Dropped at (1000, 0), on top of the third display. Right of the main display, (1000, 0)
+    // overlaps the third; left of the third, (200, 0) overlaps the main one. Above and below the
+    // main one, x is held to 999, a point farther. Above and below the third, at x 1000, are both
+    // exactly 600 away, nearer than the rest: the first generated, above, wins the tie.
     const auto origin = snappedOrigin(moved, QPointF(100, -60), {main, right, moved}, 0.1);
+    EXPECT_EQ(origin, QPointF(1000, -600));
     const QRectF landed(origin, QSizeF(800, 600));
     EXPECT_FALSE(landed.adjusted(1, 1, -1, -1).intersects(main.frame));
     EXPECT_FALSE(landed.adjusted(1, 1, -1, -1).intersects(right.frame));
