@@ -4,6 +4,7 @@
 
 #include "audio/MicrophoneDevice.h"
 #include "camera/CameraDevice.h"
+#include "catalogue/DeviceListUpdate.h"
 #include "catalogue/DeviceStore.h"
 #include "display/DisplayDevice.h"
 #include "support/TestEnvironment.h"
@@ -77,14 +78,28 @@ TEST(DeviceStore, AnUnpluggedCameraStaysAndComesBackAsTheSameObject) {
 
 TEST(DeviceStore, AnIDListedTwiceMakesOneModel) {
     TestEnvironment env;
-    auto& discovery = env.context().deviceStore().microphoneDiscovery();
-    const auto microphone =
-        std::make_shared<SXMicrophone>(QStringLiteral("m"), SXCaptureSource::Values{});
-    env.fake().fakeFramework().microphones().plug(microphone);
-    env.fake().fakeFramework().microphones().plug(
-        std::make_shared<SXMicrophone>(QStringLiteral("n"), SXCaptureSource::Values{}));
+    // A microphone list naming "m" twice, with two different objects, and "n" once.
+    const auto first = std::make_shared<SXMicrophone>(
+        QStringLiteral("m"), SXCaptureSource::Values{.localizedName = "M1"});
+    const auto second = std::make_shared<SXMicrophone>(
+        QStringLiteral("m"), SXCaptureSource::Values{.localizedName = "M2"});
+    const auto other = std::make_shared<SXMicrophone>(
+        QStringLiteral("n"), SXCaptureSource::Values{.localizedName = "N"});
+    QHash<QString, std::shared_ptr<MicrophoneDevice>> idMap;
+    const auto microphones = updatedCaptureList<MicrophoneDevice, SXMicrophone>(
+        env.context(), idMap, {}, {first, second, other, first});
+    ASSERT_EQ(microphones.size(), 2);
+    EXPECT_EQ(idMap.size(), 2);
+    EXPECT_EQ(microphones[0]->sxMicrophone(), first);  // the first object of the ID counts
+    EXPECT_EQ(microphones[0]->localizedName(), QStringLiteral("M1"));
+
+    // The display discovery, handed {d, d} directly.
+    auto& displays = env.context().deviceStore().displayDiscovery();
     env.settle();
-    EXPECT_EQ(discovery.microphones().size(), 2);
+    const auto display = std::make_shared<SXDisplay>(5, SXDisplay::Values{});
+    displays.apply({display, display});
+    ASSERT_EQ(displays.displays().size(), 1);
+    EXPECT_EQ(displays.displays().front()->id(), 5u);
 }
 
 TEST(DeviceStore, EntriesLookupAndTheDefaultSelection) {
