@@ -10,10 +10,14 @@ namespace tavrin {
 
 MicrophoneMeter::MicrophoneMeter(MainThreadQueue& queue, AudioCaptureService& capture)
     : queue_(queue), coordinator_(std::make_unique<MicrophoneMeterCoordinator>(capture)) {
-    // Levels are computed where the buffer arrives; only they cross to the main thread.
-    coordinator_->setOnBuffer([&queue, self = QPointer(this)](const PcmBuffer& buffer) {
-        queue.post([self, levels = channelLevels(buffer)]() mutable {
-            if (self) {
+    // Levels are computed where the buffer arrives; only they cross to the main thread. The
+    // generation is read here, before measuring: a stop that comes while the buffer is measured
+    // already makes it stale. `this` is only used for the atomic, which outlives every delivery
+    // since the coordinator goes first.
+    coordinator_->setOnBuffer([this, &queue, self = QPointer(this)](const PcmBuffer& buffer) {
+        const auto generation = generation_.load();
+        queue.post([self, generation, levels = channelLevels(buffer)]() mutable {
+            if (self && self->isStarted_ && self->generation_.load() == generation) {
                 self->ingest(std::move(levels));
             }
         });
@@ -27,6 +31,8 @@ MicrophoneMeter::~MicrophoneMeter() {
 }
 
 void MicrophoneMeter::start(const std::optional<QString>& uniqueID) {
+    ++generation_;
+    isStarted_ = true;
     deferredSwapTask_.cancel();
     auto& session = coordinator_->session();
     session.beginConfiguration();
@@ -43,6 +49,8 @@ void MicrophoneMeter::start(const std::optional<QString>& uniqueID) {
 }
 
 void MicrophoneMeter::stop() {
+    ++generation_;
+    isStarted_ = false;
     deferredSwapTask_.cancel();
     interruptedTask_.cancel();
     auto& session = coordinator_->session();

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QString>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -45,6 +47,11 @@ private:
     double nowSeconds() const;
 
     MainThreadQueue& queue_;
+    // Moves on with every start and stop. A buffer's levels carry the generation they were
+    // measured in, and its task drops them once that has passed: levels queued before a stop
+    // must not bring the state back or restart the timer. Read on the session's thread.
+    std::atomic<std::uint64_t> generation_ = 0;
+    bool isStarted_ = false;
     MicrophoneMeterState state_;
     bool hasReceivedAudio_ = false;
     std::unique_ptr<MicrophoneMeterCoordinator> coordinator_;

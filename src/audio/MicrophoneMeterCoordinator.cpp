@@ -21,10 +21,8 @@ MicrophoneMeterCoordinator::~MicrophoneMeterCoordinator() {
     session_.reset();
 }
 
-// The handler is swapped atomically, since the session's thread reads it.
 void MicrophoneMeterCoordinator::setOnBuffer(BufferHandler handler) {
-    std::atomic_store(&onBuffer_,
-                      handler ? std::make_shared<BufferHandler>(std::move(handler)) : nullptr);
+    onBuffer_.store(handler ? std::make_shared<BufferHandler>(std::move(handler)) : nullptr);
 }
 
 void MicrophoneMeterCoordinator::removeInput() {
@@ -35,6 +33,7 @@ void MicrophoneMeterCoordinator::removeInput() {
 }
 
 void MicrophoneMeterCoordinator::configure(const std::optional<QString>& uniqueID) {
+    ++configurations_;
     session_->beginConfiguration();
     removeInput();
     if (uniqueID) {
@@ -46,6 +45,10 @@ void MicrophoneMeterCoordinator::configure(const std::optional<QString>& uniqueI
 // The first four buffers after a start or a format change are dropped: a stream is measured only
 // once its last five descriptions agree.
 void MicrophoneMeterCoordinator::receive(const AudioSampleBuffer& buffer) {
+    if (const auto configurations = configurations_.load(); configurations != configurationsSeen_) {
+        configurationsSeen_ = configurations;
+        recentASBDs_.clear();
+    }
     if (!buffer.streamDescription) {
         return;
     }
@@ -63,7 +66,7 @@ void MicrophoneMeterCoordinator::receive(const AudioSampleBuffer& buffer) {
     if (!view) {
         return;
     }
-    if (const auto handler = std::atomic_load(&onBuffer_)) {
+    if (const auto handler = onBuffer_.load()) {
         (*handler)(*view);
     }
 }

@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QString>
+#include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -37,8 +39,14 @@ public:
 private:
     std::unique_ptr<AudioCaptureSession> session_;
     bool hasInput_ = false;
+    // Counts configurations. The session's thread empties recentASBDs_ when it sees the count
+    // move: a new input starts its run of stable descriptions from nothing, even when its format
+    // is the one the last input ended with.
+    std::atomic<std::uint64_t> configurations_ = 0;
+    std::uint64_t configurationsSeen_ = 0;            // only touched on the session's thread
     std::deque<AudioStreamDescription> recentASBDs_;  // only touched on the session's thread
-    std::shared_ptr<BufferHandler> onBuffer_;
+    // Swapped on the main thread while the session's thread reads it.
+    std::atomic<std::shared_ptr<BufferHandler>> onBuffer_;
 };
 
 }  // namespace tavrin

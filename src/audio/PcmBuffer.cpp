@@ -17,6 +17,18 @@ qsizetype bytesPerSample(AudioSampleBuffer::SampleType type) {
     return 0;
 }
 
+// The bytes that `frames` frames of `channels` samples take; absent when the count overflows,
+// as sizes a device reports can make it.
+std::optional<qsizetype> byteCount(qsizetype frames, qsizetype channels, qsizetype sampleBytes) {
+    qsizetype samples = 0;
+    qsizetype bytes = 0;
+    if (__builtin_mul_overflow(frames, channels, &samples) ||
+        __builtin_mul_overflow(samples, sampleBytes, &bytes)) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 }  // namespace
 
 std::optional<PcmBuffer> PcmBuffer::wrap(const AudioSampleBuffer& buffer) {
@@ -36,8 +48,8 @@ std::optional<PcmBuffer> PcmBuffer::wrap(const AudioSampleBuffer& buffer) {
     }
     const qsizetype frames = view.frameLength;
     if (buffer.isInterleaved) {
-        const qsizetype needed = frames * view.channelCount * sampleBytes;
-        if (buffer.channelData.size() != 1 || buffer.channelData[0].size() < needed) {
+        const auto needed = byteCount(frames, view.channelCount, sampleBytes);
+        if (!needed || buffer.channelData.size() != 1 || buffer.channelData[0].size() < *needed) {
             return std::nullopt;
         }
         view.stride = view.channelCount;
@@ -50,8 +62,9 @@ std::optional<PcmBuffer> PcmBuffer::wrap(const AudioSampleBuffer& buffer) {
             return std::nullopt;
         }
         view.stride = 1;
+        const auto needed = byteCount(frames, 1, sampleBytes);
         for (const auto& data : buffer.channelData) {
-            if (data.size() < frames * sampleBytes) {
+            if (!needed || data.size() < *needed) {
                 return std::nullopt;
             }
             view.channels.push_back(data.constData());

@@ -57,6 +57,20 @@ CameraDevice::CameraDevice(AppContext& context, std::shared_ptr<SXCamera> camera
 std::shared_ptr<CameraDevice> CameraDevice::create(AppContext& context,
                                                    std::shared_ptr<SXCamera> camera) {
     std::shared_ptr<CameraDevice> device(new CameraDevice(context, camera));
+    // Observe first, then read: a change between the two would otherwise never be seen. One that
+    // lands after the observation is in place and before the read is read here and told again
+    // later, and the second telling finds the value equal and records nothing.
+    device->observeCaptureDevice();
+    auto& usage = context.cameraUsageMonitor();
+    QPointer<CameraDevice> weak(device.get());
+    device->cmioSubscriberID_ = usage.subscribe(device->id(), [weak, &context](bool running) {
+        context.queue().post([weak, running] {
+            if (weak) {
+                weak->setIsRunningSomewhere(running);
+            }
+        });
+    });
+
     device->readAll();
     if (const auto& capture = device->avDevice()) {
         device->supportedExposureModes_ =
@@ -66,21 +80,12 @@ std::shared_ptr<CameraDevice> CameraDevice::create(AppContext& context,
         device->supportedWhiteBalanceModes_ =
             supportedModes(3, [&](int mode) { return capture->isWhiteBalanceModeSupported(mode); });
     }
-    auto& usage = context.cameraUsageMonitor();
+    const bool isInUseByAnotherApplication =
+        device->avDevice() && device->avDevice()->isInUseByAnotherApplication();
     const auto mediaDevice = usage.deviceID(device->id());
-    device->initializeUsage(device->avDevice() && device->avDevice()->isInUseByAnotherApplication(),
-                            mediaDevice && usage.isRunningSomewhere(*mediaDevice));
-
+    const bool isRunningSomewhere = mediaDevice && usage.isRunningSomewhere(*mediaDevice);
+    device->initializeUsage(isInUseByAnotherApplication, isRunningSomewhere);
     device->subscribe(camera);
-    device->observeCaptureDevice();
-    QPointer<CameraDevice> weak(device.get());
-    device->cmioSubscriberID_ = usage.subscribe(device->id(), [weak, &context](bool running) {
-        context.queue().post([weak, running] {
-            if (weak) {
-                weak->setIsRunningSomewhere(running);
-            }
-        });
-    });
 
     QStringList parts{CameraText::format(device->activeFormat_),
                       CameraText::frameRate(device->activeMinFrameDuration_), device->usagePart()};
@@ -153,9 +158,9 @@ void CameraDevice::observeCaptureDevice() {
         {Key::studioLightActive, &CameraDevice::readEffects},
         {Key::backgroundReplacementActive, &CameraDevice::readEffects},
         {Key::canPerformReactionEffects, &CameraDevice::readEffects},
-        {Key::exposureMode, &CameraDevice::readModes},
-        {Key::focusMode, &CameraDevice::readModes},
-        {Key::whiteBalanceMode, &CameraDevice::readModes},
+        {Key::exposureMode, &CameraDevice::readExposureMode},
+        {Key::focusMode, &CameraDevice::readFocusMode},
+        {Key::whiteBalanceMode, &CameraDevice::readWhiteBalanceMode},
     };
     const bool hasBackgroundReplacement =
         context_.platform().captureDevices().supportsBackgroundReplacement();
@@ -237,13 +242,20 @@ void CameraDevice::readEffects() {
                QStringLiteral("reactions available"), EventSource::effects);
 }
 
-void CameraDevice::readModes() {
-    const auto& capture = *avDevice();
-    assignLogged(exposureMode_, capture.exposureMode(), &CameraDevice::exposureModeChanged,
+// Each mode is its own group: a notification for one mode must not log another mode's change
+// ahead of that mode's own notification.
+void CameraDevice::readExposureMode() {
+    assignLogged(exposureMode_, avDevice()->exposureMode(), &CameraDevice::exposureModeChanged,
                  QStringLiteral("exposure mode"), CameraText::exposureMode, EventSource::exposure);
-    assignLogged(focusMode_, capture.focusMode(), &CameraDevice::focusModeChanged,
+}
+
+void CameraDevice::readFocusMode() {
+    assignLogged(focusMode_, avDevice()->focusMode(), &CameraDevice::focusModeChanged,
                  QStringLiteral("focus mode"), CameraText::focusMode, EventSource::focus);
-    assignLogged(whiteBalanceMode_, capture.whiteBalanceMode(),
+}
+
+void CameraDevice::readWhiteBalanceMode() {
+    assignLogged(whiteBalanceMode_, avDevice()->whiteBalanceMode(),
                  &CameraDevice::whiteBalanceModeChanged, QStringLiteral("white balance mode"),
                  CameraText::whiteBalanceMode, EventSource::whiteBalance);
 }

@@ -99,7 +99,9 @@ private:
     void readFormats();
     void readConnection();
     void readEffects();
-    void readModes();
+    void readExposureMode();
+    void readFocusMode();
+    void readWhiteBalanceMode();
     std::optional<ConfigurationError> configure(const std::function<void(CaptureDevice&)>& change);
 
     void assignFlag(bool& field, bool value, void (CameraDevice::*signal)(), const QString& label,

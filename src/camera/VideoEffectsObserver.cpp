@@ -7,10 +7,6 @@ namespace tavrin {
 VideoEffectsObserver::VideoEffectsObserver(MainThreadQueue& queue, CaptureDeviceService& capture)
     : queue_(queue), capture_(capture) {
     const bool hasBackgroundReplacement = capture_.supportsBackgroundReplacement();
-    settings_ = capture_.videoEffectSettings();
-    if (!hasBackgroundReplacement) {
-        settings_.isBackgroundReplacementEnabled = false;
-    }
     namespace Key = VideoEffectKeyPath;
     keyPaths_ = {Key::centerStageEnabled,     Key::centerStageControlMode,
                  Key::portraitEffectEnabled,  Key::studioLightEnabled,
@@ -29,6 +25,12 @@ VideoEffectsObserver::VideoEffectsObserver(MainThreadQueue& queue, CaptureDevice
                     }
                 });
             }));
+    }
+    // Read only once the observations are in place, so that no change falls between the two; a
+    // change told after this read only finds equal values.
+    settings_ = capture_.videoEffectSettings();
+    if (!hasBackgroundReplacement) {
+        settings_.isBackgroundReplacementEnabled = false;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "display/DisplayDevice.h"
 #include "platform/SymbolCatalog.h"
 #include "runtime/FourCharCode.h"
+#include "runtime/TruncatedInteger.h"
 
 namespace tavrin {
 
@@ -67,18 +68,9 @@ std::optional<QString> continuityLabel(const CameraDevice& camera) {
     return std::nullopt;
 }
 
-// A pixel count as a whole number, when the value converts safely.
-std::optional<std::int64_t> truncatedPixels(double value) {
-    constexpr double limit = 9223372036854775808.0;  // 2^63
-    if (!std::isfinite(value) || value >= limit || value < -limit) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(value);
-}
-
 QString backingSizeText(const QSizeF& size) {
-    const auto width = truncatedPixels(size.width());
-    const auto height = truncatedPixels(size.height());
+    const auto width = truncatedInteger<std::int64_t>(size.width());
+    const auto height = truncatedInteger<std::int64_t>(size.height());
     if (!width || !height || *width < 1 || *height < 1) {
         return {};
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "display/DisplayDevice.h"
+#include "runtime/TruncatedInteger.h"
 
 namespace tavrin::DisplayArrangement {
 
@@ -161,6 +162,21 @@ QPointF snappedOrigin(const Placed& display, const QPointF& translation,
         }
     }
     return best.value_or(current);
+}
+
+std::optional<IntegerOrigin> originToSet(const QPointF& snapped, const QPointF& current) {
+    const auto x = truncatedInteger<std::int32_t>(snapped.x());
+    const auto y = truncatedInteger<std::int32_t>(snapped.y());
+    if (!x || !y) {
+        return std::nullopt;
+    }
+    const IntegerOrigin origin{*x, *y};
+    const auto currentX = truncatedInteger<std::int32_t>(current.x());
+    const auto currentY = truncatedInteger<std::int32_t>(current.y());
+    if (currentX && currentY && IntegerOrigin{*currentX, *currentY} == origin) {
+        return std::nullopt;
+    }
+    return origin;
 }
 
 QPointF rubberBandOffset(const QPointF& translation, const QPointF& snapped, const QPointF& current,

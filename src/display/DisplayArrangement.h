@@ -4,6 +4,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -58,6 +59,20 @@ QList<MirrorGroup> mirrorGroups(const QList<std::shared_ptr<DisplayDevice>>& dis
 // when nothing fits.
 QPointF snappedOrigin(const Placed& display, const QPointF& translation,
                       const QList<Placed>& onCanvas, double scale);
+
+// An origin as display services take it: whole numbers of 32 bits.
+struct IntegerOrigin {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+
+    friend bool operator==(const IntegerOrigin&, const IntegerOrigin&) = default;
+};
+
+// What the drop of a dragged display asks the display services to set: the snapped origin with
+// its fractions dropped, when that differs from the current origin taken the same way. Nothing
+// when they are equal, or when the snapped origin doesn't fit 32 bits, so an origin that would
+// wrap around is never sent. A current origin that doesn't fit counts as different.
+std::optional<IntegerOrigin> originToSet(const QPointF& snapped, const QPointF& current);
 
 // The extra pull toward the pointer while dragging, under 10 points on each axis.
 QPointF rubberBandOffset(const QPointF& translation, const QPointF& snapped, const QPointF& current,

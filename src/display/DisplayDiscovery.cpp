@@ -7,6 +7,7 @@
 #include "app/AppContext.h"
 #include "catalogue/DeviceListUpdate.h"
 #include "display/DisplayDevice.h"
+#include "runtime/TruncatedInteger.h"
 
 namespace tavrin {
 
@@ -30,13 +31,6 @@ bool arrangedBefore(const std::shared_ptr<DisplayDevice>& a,
         return ay < by;
     }
     return a->id() < b->id();
-}
-
-std::optional<std::int32_t> truncated(double value) {
-    if (!std::isfinite(value) || value >= 2147483648.0 || value <= -2147483649.0) {
-        return std::nullopt;
-    }
-    return std::int32_t(value);
 }
 
 }  // namespace
@@ -73,8 +67,8 @@ DisplayError DisplayDiscovery::makeMain(const DisplayDevice& target) {
         if (display->availability() == SXAvailability::notConnected()) {
             continue;
         }
-        const auto x = truncated(display->frame().x() - offset.x());
-        const auto y = truncated(display->frame().y() - offset.y());
+        const auto x = truncatedInteger<std::int32_t>(display->frame().x() - offset.x());
+        const auto y = truncatedInteger<std::int32_t>(display->frame().y() - offset.y());
         if (!x || !y) {
             return DisplayErrorCode::illegalArgument;
         }

@@ -64,8 +64,10 @@ QList<QByteArray> classSpecificInterfaceDescriptors(const QByteArray& bytes) {
             break;
         }
         const auto type = byteAt(bytes, offset + 1);
-        if (type == interfaceDescriptorType) {
-            break;  // the next interface's descriptors are not associated with this one
+        // Some layers hand over the video-control interface's own descriptor first; any later
+        // interface descriptor begins the next interface, whose descriptors are not ours.
+        if (type == interfaceDescriptorType && offset > 0) {
+            break;
         }
         if (type == classSpecificInterfaceType) {
             descriptors.append(bytes.mid(offset, length));
@@ -78,7 +80,11 @@ QList<QByteArray> classSpecificInterfaceDescriptors(const QByteArray& bytes) {
 UVCUnitIDs readUnitIDs(const QList<QByteArray>& descriptors) {
     UVCUnitIDs ids;
     for (const auto& descriptor : descriptors) {
-        // bLength is what the device claims; the bytes we hold are what it sent.
+        // Callers may hand in any bytes, an empty descriptor too: nothing is read before the
+        // size allows it. bLength is what the device claims; the bytes we hold are what it sent.
+        if (descriptor.size() < 3) {
+            continue;
+        }
         const qsizetype length = qMin<qsizetype>(byteAt(descriptor, 0), descriptor.size());
         if (length < 3) {
             continue;

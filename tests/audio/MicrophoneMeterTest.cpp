@@ -95,6 +95,23 @@ TEST(AudioLevels, BuffersThatCantBeReadSafelyAreDroppedOrEmpty) {
     EXPECT_EQ(infinite[0], (ChannelLevel{0, 0, 0}));
 }
 
+TEST(AudioLevels, SizesWhoseByteCountOverflowsAreRefused) {
+    // 2^31 frames of 2^31 four-byte samples: 2^64 bytes, which wraps to 0 unchecked and would
+    // let 16 bytes of data pass for it.
+    auto huge = Session::constant(1.0f, 2, 2);
+    huge.streamDescription->channelsPerFrame = 0x80000000u;
+    huge.frameLength = 0x80000000u;
+    EXPECT_FALSE(PcmBuffer::wrap(huge));
+    // The sample count fits in 64 bits; its bytes don't.
+    auto over = Session::constant(1.0f, 2, 2);
+    over.streamDescription->channelsPerFrame = 0x40000001u;
+    over.frameLength = 0xFFFFFFFFu;
+    EXPECT_FALSE(PcmBuffer::wrap(over));
+    auto large = Session::constant(1.0f, 2, 2);
+    large.frameLength = 0xFFFFFFFFu;  // fits, but is far more than the data holds
+    EXPECT_FALSE(PcmBuffer::wrap(large));
+}
+
 TEST(AudioLevels, TheFastPathAgreesWithThePlainFormula) {
     for (const auto& buffer :
          {Session::sine(0.7f, 440, 2, 4096), Session::sine(0.1f, 50, 1, 1001),
@@ -107,6 +124,50 @@ TEST(AudioLevels, TheFastPathAgreesWithThePlainFormula) {
         for (qsizetype channel = 0; channel < fast.size(); ++channel) {
             EXPECT_NEAR(fast[channel].average, plain[channel].average, 1e-5);
             EXPECT_NEAR(fast[channel].peak, plain[channel].peak, 1e-6);
+        }
+    }
+}
+
+// Interleaved float frames whose channels differ: channel c is a sine of amplitude (c + 1) / 10
+// at its own frequency, so a sample measured for the wrong channel changes the result.
+AudioSampleBuffer distinctChannels(std::uint32_t channels, std::uint32_t frames) {
+    AudioSampleBuffer buffer{Session::floatDescription(48000, channels),
+                             AudioSampleBuffer::SampleType::float32,
+                             true,
+                             frames,
+                             {QByteArray(qsizetype(channels) * frames * 4, '\0')}};
+    auto* samples = reinterpret_cast<float*>(buffer.channelData[0].data());
+    for (std::uint32_t frame = 0; frame < frames; ++frame) {
+        for (std::uint32_t channel = 0; channel < channels; ++channel) {
+            samples[frame * channels + channel] =
+                float(channel + 1) / 10 * float(std::sin(0.01 * (channel + 3) * frame));
+        }
+    }
+    return buffer;
+}
+
+TEST(AudioLevels, FourAndEightInterleavedChannelsAgreeWithThePlainFormula) {
+    // Frame counts that leave a remainder after the vector loop, and one shorter than a pass.
+    for (const std::uint32_t channels : {4u, 8u}) {
+        for (const std::uint32_t frames : {1001u, 1024u, 3u, 1u}) {
+            const auto buffer = distinctChannels(channels, frames);
+            const auto view = *PcmBuffer::wrap(buffer);
+            const auto fast = channelLevels(view);
+            const auto plain = channelLevelsNaive(view);
+            ASSERT_EQ(fast.size(), qsizetype(channels));
+            ASSERT_EQ(plain.size(), qsizetype(channels));
+            for (qsizetype channel = 0; channel < fast.size(); ++channel) {
+                EXPECT_NEAR(fast[channel].average, plain[channel].average, 1e-5)
+                    << channels << " channels, " << frames << " frames, channel " << channel;
+                EXPECT_NEAR(fast[channel].peak, plain[channel].peak, 1e-6)
+                    << channels << " channels, " << frames << " frames, channel " << channel;
+            }
+        }
+        // Long enough to reach every channel's peak: the channels come out in order, apart.
+        const auto levels = channelLevels(*PcmBuffer::wrap(distinctChannels(channels, 4800)));
+        for (qsizetype channel = 0; channel < levels.size(); ++channel) {
+            EXPECT_NEAR(levels[channel].peak, normalisedLevel(float(channel + 1) / 10), 1e-3)
+                << channels << " channels, channel " << channel;
         }
     }
 }
@@ -210,6 +271,43 @@ TEST_F(MicrophoneMeterTest, StartingAgainResetsAndAMissingDeviceGivesNoInput) {
     EXPECT_FALSE(session_->input());
     deliver(Session::constant(0.5f), 10);
     EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
+}
+
+TEST_F(MicrophoneMeterTest, BuffersTakenBeforeAStopAreNotShownAfterIt) {
+    startAndSettle();
+    deliver(Session::constant(0.5f), 5);
+    ASSERT_EQ(meter_->state().kind, Kind::audio);
+
+    // Measured and posted before the stop, run after it.
+    session_->deliver(Session::constant(0.5f), 3);
+    session_->waitUntilDelivered();
+    meter_->stop();
+    QSignalSpy changes(meter_.get(), &MicrophoneMeter::stateChanged);
+    env_.queue().runUntilIdle();
+    EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(env_.queue().activeTimerCount(), 0u);  // no 0.5 s timer restarted by them
+    EXPECT_FALSE(meter_->hasReceivedAudio());
+}
+
+TEST_F(MicrophoneMeterTest, EveryStartSkipsTheFirstFourBuffersAgain) {
+    startAndSettle();
+    deliver(Session::constant(0.5f), 5);
+    ASSERT_EQ(meter_->state().kind, Kind::audio);
+    meter_->stop();
+
+    startAndSettle();
+    deliver(Session::constant(0.5f), 4);  // the same format as before the stop
+    EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
+    deliver(Session::constant(0.5f));
+    EXPECT_EQ(meter_->state().kind, Kind::audio);
+
+    // Switching input without a stop in between starts the count again too.
+    startAndSettle();
+    deliver(Session::constant(0.5f), 4);
+    EXPECT_EQ(meter_->state().kind, Kind::missingAudio);
+    deliver(Session::constant(0.5f));
+    EXPECT_EQ(meter_->state().kind, Kind::audio);
 }
 
 TEST_F(MicrophoneMeterTest, GoingAwayWhileBuffersArriveIsSafe) {

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include "camera/CameraTestSupport.h"
+#include "platform/MediaIO.h"
 
 namespace tavrin {
 namespace {
@@ -79,6 +80,50 @@ TEST(CameraObservation, AnotherProcessStartingTheCameraGivesOneEventOfEachKind) 
     EXPECT_EQ(camera->entry().status().label, QStringLiteral("In Use"));
 }
 
+TEST(CameraObservation, ACameraAlreadyRunningIsDiscoveredInUseWithoutAChangeEvent) {
+    TestEnvironment env;
+    env.fake().plugCamera(testing::captureSource(QStringLiteral("cam"), QStringLiteral("Cam"), {},
+                                                 CaptureDeviceType::external));
+    env.fake().setCameraInUseByAnotherProcess(QStringLiteral("cam"), true);
+    env.settle();
+    const auto camera = CameraDevice::create(
+        env.context(), env.fake().fakeFramework().cameras().find(QStringLiteral("cam")));
+    env.settle();
+    EXPECT_TRUE(camera->isRunningSomewhere());
+    EXPECT_TRUE(camera->isInUseByAnotherApplication());
+    EXPECT_EQ(env.messages(camera->uuid()),
+              QStringList{"Discovered Cam (in use, type=External, transport='usb ')"});
+    EXPECT_EQ(camera->entry().status().label, QStringLiteral("In Use"));
+
+    // Stopping it elsewhere is the first change.
+    env.fake().setCameraInUseByAnotherProcess(QStringLiteral("cam"), false);
+    env.settle();
+    EXPECT_FALSE(camera->isRunningSomewhere());
+    EXPECT_TRUE(env.messages(camera->uuid()).contains("Cam in use: yes \u2192 no"));
+}
+
+TEST(CameraObservation, AChangeRightAfterTheFirstReadsIsNotLost) {
+    TestEnvironment env;
+    env.fake().plugCamera(testing::captureSource(QStringLiteral("cam"), QStringLiteral("Cam")));
+    const auto capture = env.fake().fakeCaptureDevices().add({.uniqueID = QStringLiteral("cam")});
+    env.context().cameraUsageMonitor();  // its own first reads are not the camera's
+    env.settle();
+    // While the model is being made, right after it has read whether the camera runs, another
+    // process starts the camera and locks its exposure; its notifications are all out before
+    // creation goes on.
+    env.fake().fakeMediaIO().afterNextRead(globalAddress(MediaIOSelector::isRunningSomewhere), [&] {
+        env.fake().setCameraInUseByAnotherProcess(QStringLiteral("cam"), true);
+        capture->change({Key::exposureMode}, [](auto& d) { d.exposureMode = 0; });
+        env.fake().waitForNotifications();
+    });
+    const auto camera = CameraDevice::create(
+        env.context(), env.fake().fakeFramework().cameras().find(QStringLiteral("cam")));
+    env.settle();
+    EXPECT_TRUE(camera->isRunningSomewhere());
+    EXPECT_TRUE(camera->isInUseByAnotherApplication());
+    EXPECT_EQ(camera->exposureMode(), 0);
+}
+
 TEST(CameraObservation, OnlyAChangeInTheNumberOfFormatsIsLogged) {
     TestEnvironment env;
     const auto [capture, camera] = plugCamera(env, {.formats = formats(12)});
@@ -140,6 +185,65 @@ TEST(CameraObservation, EachKeyPathGroupIsReReadAndLoggedWithItsSource) {
                     [](auto& d) { d.activeFormat = videoFormat(1, 2, "jpeg"); });
     env.settle();
     EXPECT_EQ(env.messages(camera->uuid()).size(), 9);
+}
+
+TEST(CameraObservation, EachModeIsReReadOnItsOwnNotificationInArrivalOrder) {
+    TestEnvironment env;
+    const auto [capture, camera] = plugCamera(env, {});
+    QSignalSpy exposure(camera.get(), &CameraDevice::exposureModeChanged);
+    // Both modes change, but only focus has been told so far.
+    capture->change({Key::focusMode}, [](auto& d) {
+        d.focusMode = 1;
+        d.exposureMode = 0;
+    });
+    env.settle();
+    EXPECT_EQ(camera->focusMode(), 1);
+    EXPECT_EQ(camera->exposureMode(), 2);
+    EXPECT_EQ(exposure.count(), 0);
+    EXPECT_EQ(env.messages(camera->uuid()).mid(1),
+              QStringList{"Cam focus mode: Continuous → Auto"});
+
+    // Notifications told in the order white balance, exposure: logged in that order.
+    capture->change({Key::whiteBalanceMode, Key::exposureMode},
+                    [](auto& d) { d.whiteBalanceMode = 1; });
+    env.settle();
+    EXPECT_EQ(env.messages(camera->uuid()).mid(2),
+              (QStringList{"Cam white balance mode: Continuous → Auto",
+                           "Cam exposure mode: Continuous → Locked"}));
+    EXPECT_EQ(exposure.count(), 1);
+    QStringList sources;
+    for (const auto& event : env.log().events(camera->uuid()).mid(1)) {
+        sources.append(event.source);
+    }
+    EXPECT_EQ(sources, (QStringList{"Focus", "WhiteBalance", "Exposure"}));
+}
+
+TEST(CameraObservation, ConnectionEffectAndFocusChangesAreLoggedWithTheirSources) {
+    TestEnvironment env;
+    const auto [capture, camera] = plugCamera(env, {});
+    // One at a time: the five effect flags are re-read together, in their own order.
+    const std::vector<std::pair<QString, std::function<void(FakeCaptureDeviceState&)>>> changes{
+        {Key::connected, [](auto& d) { d.isConnected = false; }},
+        {Key::portraitEffectActive, [](auto& d) { d.isPortraitEffectActive = true; }},
+        {Key::canPerformReactionEffects, [](auto& d) { d.canPerformReactionEffects = true; }},
+        {Key::backgroundReplacementActive, [](auto& d) { d.isBackgroundReplacementActive = true; }},
+        {Key::focusMode, [](auto& d) { d.focusMode = 0; }},
+    };
+    for (const auto& [keyPath, edit] : changes) {
+        capture->change({keyPath}, edit);
+        env.settle();
+    }
+    EXPECT_EQ(
+        env.messages(camera->uuid()).mid(1),
+        (QStringList{"Cam connected: yes \u2192 no", "Cam Portrait Effect active: no \u2192 yes",
+                     "Cam reactions available: no \u2192 yes",
+                     "Cam Background Replace active: no \u2192 yes",
+                     "Cam focus mode: Continuous \u2192 Locked"}));
+    QStringList sources;
+    for (const auto& event : env.log().events(camera->uuid()).mid(1)) {
+        sources.append(event.source);
+    }
+    EXPECT_EQ(sources, (QStringList{"Usage", "Effects", "Effects", "Effects", "Focus"}));
 }
 
 TEST(CameraObservation, BackgroundReplacementIsFollowedOnlyWhereTheSystemHasIt) {

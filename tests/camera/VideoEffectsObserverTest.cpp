@@ -41,6 +41,20 @@ TEST(VideoEffectsObserver, WithoutBackgroundReplacementSixKeyPathsAndTheFlagStay
     EXPECT_FALSE(observer.isBackgroundReplacementEnabled());
 }
 
+TEST(VideoEffectsObserver, AChangeRightAfterTheFirstReadIsNotLost) {
+    TestEnvironment env;
+    auto& capture = env.fake().fakeCaptureDevices();
+    // The user switches the portrait effect on just after the observer has read the settings;
+    // the notification is out before the observer goes on.
+    capture.afterNextSettingsRead([&] {
+        capture.setVideoEffectSettings({.isPortraitEffectEnabled = true});
+        env.fake().waitForNotifications();
+    });
+    VideoEffectsObserver observer(env.queue(), capture);
+    env.settle();
+    EXPECT_TRUE(observer.isPortraitEffectEnabled());
+}
+
 TEST(VideoEffectsObserver, ANotificationAfterTheObserverIsGoneDoesNothing) {
     TestEnvironment env;
     auto& capture = env.fake().fakeCaptureDevices();

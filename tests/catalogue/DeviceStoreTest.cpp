@@ -4,6 +4,7 @@
 
 #include "audio/MicrophoneDevice.h"
 #include "camera/CameraDevice.h"
+#include "catalogue/DeviceListUpdate.h"
 #include "catalogue/DeviceStore.h"
 #include "display/DisplayDevice.h"
 #include "support/TestEnvironment.h"
@@ -77,14 +78,28 @@ TEST(DeviceStore, AnUnpluggedCameraStaysAndComesBackAsTheSameObject) {
 
 TEST(DeviceStore, AnIDListedTwiceMakesOneModel) {
     TestEnvironment env;
-    auto& discovery = env.context().deviceStore().microphoneDiscovery();
-    const auto microphone =
-        std::make_shared<SXMicrophone>(QStringLiteral("m"), SXCaptureSource::Values{});
-    env.fake().fakeFramework().microphones().plug(microphone);
-    env.fake().fakeFramework().microphones().plug(
-        std::make_shared<SXMicrophone>(QStringLiteral("n"), SXCaptureSource::Values{}));
+    // A microphone list naming "m" twice, with two different objects, and "n" once.
+    const auto first = std::make_shared<SXMicrophone>(
+        QStringLiteral("m"), SXCaptureSource::Values{.localizedName = "M1"});
+    const auto second = std::make_shared<SXMicrophone>(
+        QStringLiteral("m"), SXCaptureSource::Values{.localizedName = "M2"});
+    const auto other = std::make_shared<SXMicrophone>(
+        QStringLiteral("n"), SXCaptureSource::Values{.localizedName = "N"});
+    QHash<QString, std::shared_ptr<MicrophoneDevice>> idMap;
+    const auto microphones = updatedCaptureList<MicrophoneDevice, SXMicrophone>(
+        env.context(), idMap, {}, {first, second, other, first});
+    ASSERT_EQ(microphones.size(), 2);
+    EXPECT_EQ(idMap.size(), 2);
+    EXPECT_EQ(microphones[0]->sxMicrophone(), first);  // the first object of the ID counts
+    EXPECT_EQ(microphones[0]->localizedName(), QStringLiteral("M1"));
+
+    // The display discovery, handed {d, d} directly.
+    auto& displays = env.context().deviceStore().displayDiscovery();
     env.settle();
-    EXPECT_EQ(discovery.microphones().size(), 2);
+    const auto display = std::make_shared<SXDisplay>(5, SXDisplay::Values{});
+    displays.apply({display, display});
+    ASSERT_EQ(displays.displays().size(), 1);
+    EXPECT_EQ(displays.displays().front()->id(), 5u);
 }
 
 TEST(DeviceStore, EntriesLookupAndTheDefaultSelection) {
@@ -152,6 +167,58 @@ TEST(DisplayDiscovery, OrdersByPositionAndKeepsDepartedDisplays) {
     EXPECT_EQ(departing->availability(), SXAvailability::notConnected());
     EXPECT_EQ(discovery.display(departing->uuid()), departing);
     EXPECT_FALSE(discovery.display(QUuid::createUuid()));
+}
+
+TEST(DisplayDiscovery, ADisplayThatLeavesAndReturnsIsTheSameModel) {
+    TestEnvironment env;
+    env.fake().plugDisplay(displaySpec(1, QRectF(0, 0, 100, 100)));
+    env.fake().plugDisplay(displaySpec(2, QRectF(100, 0, 100, 100)));
+    auto& discovery = env.context().deviceStore().displayDiscovery();
+    env.settle();
+    ASSERT_EQ(discovery.displays().size(), 2);
+    const auto display = discovery.displays()[1];
+    const auto uuid = display->uuid();
+    auto notConnectedEvents = [&] {
+        return env.messages(uuid).filter(QStringLiteral("\u2192 notConnected")).size();
+    };
+
+    env.fake().unplugDisplay(2);
+    env.settle();
+    env.fake().fakeFramework().displays().republish();  // still missing: no second event
+    env.settle();
+    EXPECT_EQ(display->availability(), SXAvailability::notConnected());
+    EXPECT_EQ(notConnectedEvents(), 1);
+    EXPECT_EQ(env.log().events(uuid).last().source, QStringLiteral("Discovery"));
+
+    ASSERT_TRUE(env.fake().replug(FakeDeviceKind::display, QStringLiteral("2")));
+    env.settle();
+    ASSERT_EQ(discovery.displays().size(), 2);
+    EXPECT_EQ(discovery.displays()[1], display);
+    EXPECT_EQ(display->uuid(), uuid);
+    EXPECT_EQ(display->availability(), SXAvailability::available());
+    EXPECT_EQ(display->sxDisplay(), env.fake().fakeFramework().displays().find(2));
+    EXPECT_EQ(notConnectedEvents(), 1);
+    EXPECT_EQ(env.messages(uuid).filter(QStringLiteral("Discovered")).size(), 1);
+}
+
+TEST(DisplayDiscovery, MakeMainStopsAtTheFirstFailingDisplay) {
+    TestEnvironment env;
+    env.fake().plugDisplay(displaySpec(1, QRectF(0, 0, 100, 100)));
+    env.fake().plugDisplay(displaySpec(2, QRectF(100, 0, 100, 100)));
+    env.fake().plugDisplay(displaySpec(3, QRectF(200, 0, 100, 100)));
+    auto& discovery = env.context().deviceStore().displayDiscovery();
+    env.settle();
+    auto& services = env.fake().fakeDisplayServices();
+    // The list runs 1, 2, 3; the second display's origin is refused.
+    services.failStep(FakeDisplayServices::Step::configure, DisplayErrorCode::illegalArgument, 2);
+    EXPECT_EQ(discovery.makeMain(*discovery.displays()[2]), DisplayErrorCode::illegalArgument);
+    EXPECT_EQ(services.callCount(FakeDisplayServices::Step::configure), 2);  // 1, then 2: not 3
+    EXPECT_EQ(services.callCount(FakeDisplayServices::Step::cancel), 1);
+    EXPECT_EQ(services.callCount(FakeDisplayServices::Step::complete), 0);
+    env.settle();
+    for (const DisplayID id : {1u, 2u, 3u}) {
+        EXPECT_EQ(discovery.displays()[id - 1]->frame().x(), (id - 1) * 100.0) << id;
+    }
 }
 
 TEST(DisplayDiscovery, MakeMainMovesEveryConnectedDisplayByTheSameOffset) {

@@ -54,10 +54,37 @@ TEST(DisplayArrangement, ACandidateOverlappingAThirdDisplayIsSkipped) {
     const Placed main{1, QRectF(0, 0, 1000, 600)};
     const Placed right{3, QRectF(1000, 0, 800, 600)};
     const Placed moved{2, QRectF(0, 600, 800, 600)};
+    // Dropped at (1000, 0), on top of the third display. Right of the main display, (1000, 0)
+    // overlaps the third; left of the third, (200, 0) overlaps the main one. Above and below the
+    // main one, x is held to 999, a point farther. Above and below the third, at x 1000, are both
+    // exactly 600 away, nearer than the rest: the first generated, above, wins the tie.
     const auto origin = snappedOrigin(moved, QPointF(100, -60), {main, right, moved}, 0.1);
+    EXPECT_EQ(origin, QPointF(1000, -600));
     const QRectF landed(origin, QSizeF(800, 600));
     EXPECT_FALSE(landed.adjusted(1, 1, -1, -1).intersects(main.frame));
     EXPECT_FALSE(landed.adjusted(1, 1, -1, -1).intersects(right.frame));
+}
+
+TEST(DisplayArrangement, TheDropSetsOnlyANewOriginThatFitsThirtyTwoBits) {
+    // Equal once the fractions are dropped: nothing to set.
+    EXPECT_EQ(originToSet(QPointF(1000.7, -599.2), QPointF(1000.2, -599.9)), std::nullopt);
+    EXPECT_EQ(originToSet(QPointF(0, 600), QPointF(1000, 0)), (IntegerOrigin{0, 600}));
+    EXPECT_EQ(originToSet(QPointF(-0.5, 10.9), QPointF(5, 5)), (IntegerOrigin{0, 10}));
+    // The extremes of 32 bits fit; one past them, or no number at all, is never sent.
+    EXPECT_EQ(originToSet(QPointF(2147483647.9, -2147483648.9), QPointF(0, 0)),
+              (IntegerOrigin{2147483647, -2147483648}));
+    for (const auto& snapped : {QPointF(3e9, 0), QPointF(0, -3e9), QPointF(2147483648, 0),
+                                QPointF(0, -2147483649), QPointF(NAN, 0), QPointF(0, INFINITY)}) {
+        EXPECT_EQ(originToSet(snapped, QPointF(0, 0)), std::nullopt)
+            << snapped.x() << ", " << snapped.y();
+    }
+    // A display whose current origin doesn't fit can still be moved to one that does.
+    EXPECT_EQ(originToSet(QPointF(100, 0), QPointF(3e9, 0)), (IntegerOrigin{100, 0}));
+
+    // Dragging a lone display gives its own origin back: no call.
+    const Placed only{1, QRectF(40.5, 0, 1920, 1080)};
+    EXPECT_EQ(originToSet(snappedOrigin(only, QPointF(50, 30), {only}, 0.1), only.frame.topLeft()),
+              std::nullopt);
 }
 
 TEST(DisplayArrangement, TheRubberBandNeverReachesTenPoints) {

@@ -7,6 +7,14 @@
 #include "uvc/UVCController.h"
 
 namespace tavrin {
+
+// Requests print as the bus analyser shows them.
+void PrintTo(const FakeUvcCamera::ReceivedRequest& request, std::ostream* out) {
+    *out << QString::asprintf("{%02X %02X %04X %04X %u}", request.bmRequestType, request.bRequest,
+                              request.wValue, request.wIndex, request.wLength)
+                .toStdString();
+}
+
 namespace {
 
 using namespace UsbVideoClass;
@@ -188,6 +196,56 @@ TEST_F(UVCControllerTest, ReadsAndWritesOnTheControlsOwnInterface) {
     // The handle outlives its controller: requests still go to the same interface.
     controller.reset();
     EXPECT_EQ(UVCController::currentValue(*std::optional<UVCControl>(zoom)), std::nullopt);
+}
+
+TEST_F(UVCControllerTest, EveryRequestNamesItsDirectionSelectorUnitInterfaceAndLength) {
+    // On interface 3, so that the interface number shows in the low byte of wIndex.
+    auto camera = FakeUvcCamera::create(0x14200000, testing::webcamVideoControlDescriptors(), 3);
+    camera->setControl(webcamProcessingUnit, 0x02,
+                       FakeUvcControl{.maximum = 255, .defaultValue = 128, .current = 128});
+    camera->setControl(webcamCameraTerminal, 0x04, FakeUvcControl{.maximum = 10000});
+    usb_.plug(camera);
+    auto controller = open();
+    ASSERT_TRUE(controller);
+    EXPECT_EQ(controller->videoControlInterfaceNumber(), 3);
+
+    const auto brightness = controller->control(UVCUnit::processingUnit, 0x02, 2);
+    ASSERT_TRUE(brightness);
+    EXPECT_EQ(UVCController::currentValue(*brightness), 128);
+    EXPECT_TRUE(UVCController::setCurrent(*brightness, testing::bytes({0x2C, 0x01})));
+    const auto exposure = controller->control(UVCUnit::cameraTerminal, 0x04, 4);
+    ASSERT_TRUE(exposure);
+    EXPECT_TRUE(UVCController::setCurrent(*exposure, testing::bytes({0x10, 0x27, 0, 0})));
+
+    const std::vector<FakeUvcCamera::ReceivedRequest> expected{
+        // The probe of brightness (unit 2, selector 2), then GET_CUR and SET_CUR.
+        {0xA1, 0x86, 0x0200, 0x0203, 1},
+        {0xA1, 0x82, 0x0200, 0x0203, 2},
+        {0xA1, 0x83, 0x0200, 0x0203, 2},
+        {0xA1, 0x87, 0x0200, 0x0203, 2},
+        {0xA1, 0x81, 0x0200, 0x0203, 2},
+        {0x21, 0x01, 0x0200, 0x0203, 2},
+        // Exposure time (unit 1, selector 4, four bytes): the probe and SET_CUR.
+        {0xA1, 0x86, 0x0400, 0x0103, 1},
+        {0xA1, 0x82, 0x0400, 0x0103, 4},
+        {0xA1, 0x83, 0x0400, 0x0103, 4},
+        {0xA1, 0x87, 0x0400, 0x0103, 4},
+        {0x21, 0x01, 0x0400, 0x0103, 4},
+    };
+    EXPECT_EQ(camera->requests(), expected);
+    EXPECT_EQ(camera->control(webcamProcessingUnit, 0x02)->current, 300);
+    EXPECT_EQ(camera->control(webcamCameraTerminal, 0x04)->current, 10000);
+}
+
+TEST_F(UVCControllerTest, ALocationWithALeadingZeroMatchesTheUpperHalfOfAHexUniqueID) {
+    // 0x1420000046d0825 is 0x01420000'046d0825. Its upper half, written with eight digits,
+    // begins with a zero that the text doesn't have, so no window of the text gives 0x01420000.
+    auto camera = FakeUvcCamera::create(0x01420000, testing::webcamVideoControlDescriptors());
+    usb_.plug(camera);
+    auto controller = open("0x1420000046d0825");
+    ASSERT_TRUE(controller);
+    EXPECT_TRUE(camera->isDeviceOpen());
+    EXPECT_EQ(controller->processingUnitID(), webcamProcessingUnit);
 }
 
 TEST(CameraDeviceUVC, TheControllerIsOpenedOnceAndKeptEvenWhenAbsent) {

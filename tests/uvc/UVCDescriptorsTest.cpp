@@ -88,6 +88,32 @@ TEST(UVCDescriptors, MalformedBytesEndTheWalkWithWhatWasFound) {
     EXPECT_EQ(readUnitIDs({bytes({0x0B, 0x24, 0x05})}), UVCUnitIDs{});
 }
 
+TEST(UVCDescriptors, DescriptorsHandedInDirectlyAreMeasuredBeforeAnyByteIsRead) {
+    // Nothing of an empty descriptor is read, not even its length byte: here the byte after the
+    // end of its storage would claim a processing unit.
+    const char storage[] = {0x0B, 0x24, 0x05, 0x07};
+    EXPECT_EQ(readUnitIDs({QByteArray::fromRawData(storage, 0)}), UVCUnitIDs{});
+    EXPECT_EQ(readUnitIDs({QByteArray()}), UVCUnitIDs{});
+    EXPECT_EQ(readUnitIDs({bytes({0x0B}), bytes({0x0B, 0x24})}), UVCUnitIDs{});
+    // Raw bytes taken as one descriptor, as the fuzz target hands them in.
+    EXPECT_EQ(readUnitIDs({bytes({0x0B, 0x24, 0x05, 0x07, 0, 0, 0, 0, 0, 0, 0})}),
+              (UVCUnitIDs{0, 7}));
+}
+
+TEST(UVCDescriptors, BytesThatBeginWithTheInterfaceItselfStillGiveTheUnitIDs) {
+    // The video-control interface's own descriptor: interface 0, class 14, subclass 1.
+    const auto interface = bytes({0x09, 0x04, 0x00, 0x00, 0x01, 0x0E, 0x01, 0x00, 0x00});
+    const auto descriptors =
+        classSpecificInterfaceDescriptors(interface + testing::webcamVideoControlDescriptors());
+    EXPECT_EQ(descriptors.size(), 5);  // and the streaming interface further on still ends it
+    EXPECT_EQ(readUnitIDs(descriptors),
+              (UVCUnitIDs{testing::webcamCameraTerminal, testing::webcamProcessingUnit}));
+    // Only the leading one is skipped: two interfaces in a row end the walk at the second.
+    EXPECT_TRUE(classSpecificInterfaceDescriptors(interface + interface +
+                                                  testing::webcamVideoControlDescriptors())
+                    .isEmpty());
+}
+
 TEST(UVCValue, DecodesBySizeWithSignAndEncodesLittleEndian) {
     EXPECT_EQ(decodeUVCValue(bytes({0xFF, 0xFF})), -1);
     EXPECT_EQ(decodeUVCValue(bytes({0x00, 0x80})), -32768);  // a 2-byte maximum above 32767

@@ -54,11 +54,21 @@ bool FakeCaptureDeviceService::supportsBackgroundReplacement() const {
 }
 
 VideoEffectSettings FakeCaptureDeviceService::videoEffectSettings() const {
-    return state_.withLock([](const State& state) {
+    std::function<void()> hook;
+    const auto effects = state_.withLock([&](State& state) {
+        hook = std::exchange(state.afterSettingsRead, nullptr);
         auto effects = state.effects;
         effects.isBackgroundReplacementEnabled &= state.supportsBackgroundReplacement;
         return effects;
     });
+    if (hook) {
+        hook();
+    }
+    return effects;
+}
+
+void FakeCaptureDeviceService::afterNextSettingsRead(std::function<void()> action) {
+    state_.withLock([&](State& state) { state.afterSettingsRead = std::move(action); });
 }
 
 Subscription FakeCaptureDeviceService::observeVideoEffect(const QString& keyPath,

@@ -33,6 +33,9 @@ public:
     // The user changes the settings; observers of the key paths that changed are told.
     void setVideoEffectSettings(const VideoEffectSettings& settings);
     void setPreferredCameras(std::optional<QString> user, std::optional<QString> system);
+    // Runs `action` once, on the reading thread, right after the next read of the settings has
+    // been answered: a test changes them exactly between a read and what the reader does next.
+    void afterNextSettingsRead(std::function<void()> action);
     std::size_t videoEffectObserverCount() const { return effectObservers_.observerCount(); }
 
 private:
@@ -44,6 +47,7 @@ private:
         VideoEffectSettings effects;
         std::optional<QString> userPreferredCamera;
         std::optional<QString> systemPreferredCamera;
+        std::function<void()> afterSettingsRead;
     };
     NotificationThread& notifications_;
     Mutex<State> state_;

@@ -70,7 +70,16 @@ OSStatus FakeObjectPropertyService::isPropertySettable(ObjectID object,
 OSStatus FakeObjectPropertyService::getPropertyData(ObjectID object, const PropertyAddress& address,
                                                     const PropertyValue& qualifier,
                                                     PropertyValue& value) {
-    return state_.withLock([&](State& state) -> OSStatus {
+    std::function<void()> hook;
+    const auto status = state_.withLock([&](State& state) -> OSStatus {
+        const auto found =
+            std::find_if(state.readHooks.begin(), state.readHooks.end(), [&](const auto& hook) {
+                return hook.address == address && (!hook.object || *hook.object == object);
+            });
+        if (found != state.readHooks.end()) {
+            hook = std::move(found->action);
+            state.readHooks.erase(found);
+        }
         if (const auto status = takeFault(state, Operation::get, object, address)) {
             return *status;
         }
@@ -83,6 +92,10 @@ OSStatus FakeObjectPropertyService::getPropertyData(ObjectID object, const Prope
         }
         return status;
     });
+    if (hook) {
+        hook();
+    }
+    return status;
 }
 
 OSStatus FakeObjectPropertyService::setPropertyData(ObjectID object, const PropertyAddress& address,
@@ -142,6 +155,14 @@ void FakeObjectPropertyService::addFault(const FakeFault& fault) {
 
 void FakeObjectPropertyService::clearFaults() {
     state_.withLock([](State& state) { state.faults.clear(); });
+}
+
+void FakeObjectPropertyService::afterNextRead(const PropertyAddress& address,
+                                              std::function<void()> action,
+                                              std::optional<ObjectID> object) {
+    state_.withLock([&](State& state) {
+        state.readHooks.push_back({address, object, std::move(action)});
+    });
 }
 
 void FakeObjectPropertyService::changeProperty(ObjectID object, const PropertyAddress& address,

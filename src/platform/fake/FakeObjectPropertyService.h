@@ -3,6 +3,7 @@
 #include <QHash>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -46,6 +47,12 @@ public:
     void addFault(const FakeFault& fault);
     void clearFaults();
 
+    // Runs `action` once, on the reading thread and outside the lock, right after the next read
+    // of this property (of any object, unless one is given) has been answered: a test puts
+    // another process's change exactly between a read and whatever the reader does next.
+    void afterNextRead(const PropertyAddress& address, std::function<void()> action,
+                       std::optional<ObjectID> object = {});
+
     // Another process changes a property: it is stored and, when it differs, listeners are told.
     void changeProperty(ObjectID object, const PropertyAddress& address, PropertyValue value);
     // Tells a property's listeners that it changed, whether or not it did.
@@ -64,10 +71,16 @@ protected:
     struct Object {
         QHash<PropertyAddress, Property> properties;
     };
+    struct ReadHook {
+        PropertyAddress address;
+        std::optional<ObjectID> object;
+        std::function<void()> action;
+    };
     struct State {
         QHash<ObjectID, Object> objects;
         PropertyListenerRegistry listeners;
         std::vector<FakeFault> faults;
+        std::vector<ReadHook> readHooks;
         std::array<int, 6> calls{};
         ObjectID nextObjectID = 100;
         QHash<QString, ObjectID> idsByKey;

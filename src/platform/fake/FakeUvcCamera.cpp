@@ -1,6 +1,7 @@
 #include "platform/fake/FakeUvcCamera.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "platform/UsbVideoClass.h"
 
@@ -171,31 +172,34 @@ std::optional<FakeUvcControl> FakeUvcCamera::control(std::uint8_t unit,
 
 void FakeUvcCamera::failRequests(std::uint8_t bRequest, std::uint8_t unit, std::uint8_t selector,
                                  IOReturn status) {
-    failures_.push_back(Request{bRequest, unit, selector});
-    failureStatuses_.push_back(status);
+    failures_.push_back(Failure{bRequest, unit, selector, status});
 }
 
 int FakeUvcCamera::requestCount(std::uint8_t bRequest, std::uint8_t unit,
                                 std::uint8_t selector) const {
-    return int(std::count_if(requests_.begin(), requests_.end(), [&](const Request& request) {
-        return request.bRequest == bRequest && request.unit == unit && request.selector == selector;
-    }));
+    return int(
+        std::count_if(requests_.begin(), requests_.end(), [&](const ReceivedRequest& request) {
+            return request.bRequest == bRequest && request.wIndex >> 8 == unit &&
+                   request.wValue >> 8 == selector;
+        }));
 }
 
 IOReturn FakeUvcCamera::handle(UsbDeviceRequest& request) {
     const auto unit = std::uint8_t(request.wIndex >> 8);
     const auto selector = std::uint8_t(request.wValue >> 8);
-    requests_.push_back(Request{request.bRequest, unit, selector});
+    requests_.push_back(ReceivedRequest{request.bmRequestType, request.bRequest, request.wValue,
+                                        request.wIndex, request.wLength});
     request.completedLength = 0;
-    for (std::size_t i = 0; i < failures_.size(); ++i) {
-        const auto& failure = failures_[i];
+    for (const auto& failure : failures_) {
         if ((failure.bRequest == 0 || failure.bRequest == request.bRequest) &&
             failure.unit == unit && failure.selector == selector) {
-            return failureStatuses_[i];
+            return failure.status;
         }
     }
+    const auto expectedType = request.bRequest == setCur ? requestTypeSet : requestTypeGet;
     const auto found = controls_.find({unit, selector});
-    if (found == controls_.end() || std::uint8_t(request.wIndex) != interfaceNumber_ ||
+    if (found == controls_.end() || request.bmRequestType != expectedType ||
+        std::uint8_t(request.wValue) != 0 || std::uint8_t(request.wIndex) != interfaceNumber_ ||
         (request.wLength > 0 && !request.data)) {
         return IOReturnCode::pipeStalled;
     }

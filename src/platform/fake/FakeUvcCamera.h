@@ -5,13 +5,16 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/UsbService.h"
 
 namespace tavrin {
 
 // One control of a fake camera: what GET_INFO answers and the values of GET_MIN, GET_MAX, GET_DEF
-// and GET_CUR. SET_CUR stores into `current` when the info's SET bit (1) is set.
+// and GET_CUR. SET_CUR stores into `current` when the info's SET bit (1) is set. Like a device,
+// the camera stalls a request whose direction doesn't fit its code, or that names another
+// interface.
 struct FakeUvcControl {
     std::uint8_t info = 0x03;
     std::int64_t minimum = 0;
@@ -24,6 +27,16 @@ struct FakeUvcControl {
 // video-control descriptors. Each step of opening it can be made to fail, and so can any request.
 class FakeUvcCamera : public std::enable_shared_from_this<FakeUvcCamera> {
 public:
+    // A control transfer as the camera received it.
+    struct ReceivedRequest {
+        std::uint8_t bmRequestType = 0;
+        std::uint8_t bRequest = 0;
+        std::uint16_t wValue = 0;
+        std::uint16_t wIndex = 0;
+        std::uint16_t wLength = 0;
+
+        friend bool operator==(const ReceivedRequest&, const ReceivedRequest&) = default;
+    };
     struct Child {
         std::optional<std::int64_t> interfaceClass;
         std::optional<std::int64_t> interfaceSubClass;
@@ -54,6 +67,8 @@ public:
     void failRequests(std::uint8_t bRequest, std::uint8_t unit, std::uint8_t selector,
                       IOReturn status = IOReturnCode::pipeStalled);
 
+    // Every request received, in order, failed ones included.
+    const std::vector<ReceivedRequest>& requests() const { return requests_; }
     int requestCount() const { return int(requests_.size()); }
     int requestCount(std::uint8_t bRequest, std::uint8_t unit, std::uint8_t selector) const;
     bool isDeviceOpen() const { return deviceOpen_; }
@@ -65,10 +80,11 @@ private:
     class PlugIn;
     class Device;
     class Interface;
-    struct Request {
+    struct Failure {
         std::uint8_t bRequest;
         std::uint8_t unit;
         std::uint8_t selector;
+        IOReturn status;
     };
 
     FakeUvcCamera(std::optional<std::int64_t> locationID, QByteArray descriptors,
@@ -81,9 +97,8 @@ private:
     QList<Child> children_{{14, 1}, {14, 2}};
     OpenFaults openFaults_;
     std::map<std::pair<std::uint8_t, std::uint8_t>, FakeUvcControl> controls_;
-    std::vector<Request> failures_;
-    std::vector<IOReturn> failureStatuses_;
-    std::vector<Request> requests_;
+    std::vector<Failure> failures_;
+    std::vector<ReceivedRequest> requests_;
     bool deviceOpen_ = false;
     bool interfaceOpen_ = false;
 };
