@@ -62,16 +62,6 @@ std::shared_ptr<MicrophoneDevice> MicrophoneDevice::create(
     AppContext& context, std::shared_ptr<SXMicrophone> microphone) {
     std::shared_ptr<MicrophoneDevice> device(new MicrophoneDevice(context, microphone));
     auto& self = *device;
-    if (const auto& capture = self.avDevice()) {
-        self.activeFormat_ = capture->activeFormat();
-        self.inputSources_ = capture->inputSources();
-        self.activeInputSource_ = capture->activeInputSource();
-        self.isConnected_ = capture->isConnected();
-    }
-    self.initializeUsage(self.avDevice() && self.avDevice()->isInUseByAnotherApplication(),
-                         context.audioUsageMonitor().isRunningSomewhere(self.id()));
-    self.readAudioDevice();
-
     QPointer<MicrophoneDevice> weak(device.get());
     auto deviceName = [weak, microphone] {
         return weak ? weak->localizedName() : microphone->localizedName.value();
@@ -81,12 +71,25 @@ std::shared_ptr<MicrophoneDevice> MicrophoneDevice::create(
     self.audioHogMode_ = std::make_unique<AudioHogModeController>(context, self.id(), self.uuid());
     self.audioHogMode_->setDeviceName(deviceName);
 
+    // Observe first, then read: a change between the two would otherwise never be seen. One that
+    // lands after the observation is in place and before the read is read here and told again
+    // later, and the second telling finds the value equal and records nothing.
+    self.readAudioSupport();
     self.subscribe(microphone);
     self.observeCaptureDevice();
     self.subscribeToMonitors();
     if (const auto resolved = self.resolve()) {
         self.installListeners(*resolved);
     }
+    if (const auto& capture = self.avDevice()) {
+        self.activeFormat_ = capture->activeFormat();
+        self.inputSources_ = capture->inputSources();
+        self.activeInputSource_ = capture->activeInputSource();
+        self.isConnected_ = capture->isConnected();
+    }
+    self.initializeUsage(self.avDevice() && self.avDevice()->isInUseByAnotherApplication(),
+                         context.audioUsageMonitor().isRunningSomewhere(self.id()));
+    self.readAudioDevice();
 
     QStringList parts{formatSummary(self.activeFormat_), self.usagePart()};
     if (self.isMuteSupported_ && self.isMuted_) {
@@ -106,13 +109,22 @@ MicrophoneDevice::~MicrophoneDevice() {
     }
 }
 
-// The audio hardware's view at creation; what is only read here never changes afterwards.
-void MicrophoneDevice::readAudioDevice() {
+// Which properties the device has, which decides what is observed. It never changes.
+void MicrophoneDevice::readAudioSupport() {
     auto& hardware = context_.platform().audioHardware();
     auto& muteMonitor = context_.audioMuteMonitor();
     if (const auto device = muteMonitor.deviceID(id())) {
         isMuteSupported_ = hardware.hasProperty(*device, muteAddress);
     }
+    if (const auto device = resolve()) {
+        isVolumeSupported_ = hardware.hasProperty(*device, volumeAddress);
+    }
+}
+
+// The audio hardware's values at creation; what is only read here never changes afterwards.
+void MicrophoneDevice::readAudioDevice() {
+    auto& hardware = context_.platform().audioHardware();
+    auto& muteMonitor = context_.audioMuteMonitor();
     isMuteSettable_ = muteMonitor.isMuteSettable(id());
     isMuted_ = muteMonitor.isMuted(id());
 
@@ -120,7 +132,6 @@ void MicrophoneDevice::readAudioDevice() {
     if (!device) {
         return;
     }
-    isVolumeSupported_ = hardware.hasProperty(*device, volumeAddress);
     isVolumeSettable_ = isSettable(hardware, *device, volumeAddress);
     volume_ = readProperty<float>(hardware, *device, volumeAddress);
     isSampleRateSettable_ = isSettable(hardware, *device, sampleRateAddress);

@@ -74,6 +74,7 @@ signals:
 private:
     MicrophoneDevice(AppContext& context, std::shared_ptr<SXMicrophone> microphone);
 
+    void readAudioSupport();
     void readAudioDevice();
     void subscribeToMonitors();
     void installListeners(ObjectID device);

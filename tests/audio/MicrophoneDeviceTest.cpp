@@ -102,6 +102,23 @@ TEST_F(MicrophoneDeviceTest, AVolumeThatCouldNotBeReadAtFirstStartsFromAbsent) {
     EXPECT_EQ(changes(microphone), QStringList{"USB Mic volume: \u2014 \u2192 25%"});
 }
 
+TEST_F(MicrophoneDeviceTest, AChangeRightAfterTheFirstReadIsNotLost) {
+    auto spec = captureSource(QStringLiteral("mic"), QStringLiteral("USB Mic"));
+    spec.audioDevice = FakeAudioDeviceSpec{.uid = QStringLiteral("mic")};
+    env_.fake().plugMicrophone(spec);
+    env_.settle();
+    // Another process turns the volume down just after the model has read it.
+    hardware().afterNextRead(inputAddress(volumeScalar), [&] {
+        hardware().changeProperty(device(), inputAddress(volumeScalar), 0.25f);
+        env_.fake().waitForNotifications();
+    });
+    const auto microphone = MicrophoneDevice::create(
+        env_.context(), env_.fake().fakeFramework().microphones().find(spec.id));
+    env_.settle();
+    EXPECT_EQ(microphone->volume(), 0.25f);
+    EXPECT_EQ(changes(microphone), QStringList{"USB Mic volume: 50% \u2192 25%"});
+}
+
 TEST_F(MicrophoneDeviceTest, AReReadThatFailsMakesTheValueAbsent) {
     const auto microphone = plug();
     hardware().addFault({.operation = Operation::get, .object = device()});
