@@ -14,19 +14,14 @@ AppDelegate::AppDelegate(AppContext& context, QObject* parent)
     : QObject(parent), context_(context), toolbarConfiguration_(new ToolbarConfiguration(this)) {}
 
 AppDelegate::~AppDelegate() {
-    for (const auto& window : windows_) {
-        delete window.data();
+    // Deleting a window removes it from the list.
+    while (!windows_.isEmpty()) {
+        delete windows_.last();
     }
 }
 
 QList<MainWindowController*> AppDelegate::windows() const {
-    QList<MainWindowController*> open;
-    for (const auto& window : windows_) {
-        if (window) {
-            open.append(window.data());
-        }
-    }
-    return open;
+    return windows_;
 }
 
 bool AppDelegate::isFrameAutosaved(const MainWindowController* window) const {
@@ -38,8 +33,12 @@ MainWindowController* AppDelegate::openWindow() {
     auto* window = new MainWindowController(*this, context_, *toolbarConfiguration_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     windows_.append(window);
-    connect(window, &QObject::destroyed, this, [this] {
-        windows_.removeIf([](const QPointer<MainWindowController>& window) { return !window; });
+    // Only the address is used: the window is being destroyed.
+    connect(window, &QObject::destroyed, this, [this](QObject* gone) {
+        windows_.removeIf([gone](const MainWindowController* open) { return open == gone; });
+        if (autosaved_ == gone) {
+            autosaved_ = nullptr;
+        }
     });
     if (open.isEmpty()) {
         placeFirstWindow(*window);

@@ -3,7 +3,6 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
-#include <QPointer>
 
 namespace tavrin {
 
@@ -32,8 +31,9 @@ private:
 
     AppContext& context_;
     ToolbarConfiguration* toolbarConfiguration_;
-    QList<QPointer<MainWindowController>> windows_;
-    QPointer<MainWindowController> autosaved_;
+    // Removed as each window is destroyed.
+    QList<MainWindowController*> windows_;
+    const QObject* autosaved_ = nullptr;
     QPoint cascadeTopLeft_;
 };
 

@@ -18,7 +18,8 @@ DeviceHost::DeviceHost(DeviceStore& store, WindowState& state, PlaceholderView* 
       selected_(new SelectedDevice(store, state, this)),
       stack_(new QStackedLayout(this)),
       placeholder_(placeholder),
-      name_(new QLabel) {
+      name_(new QLabel(this)) {
+    name_->hide();  // until the device's page takes it
     placeholder_->setParent(this);
     stack_->addWidget(placeholder_);
     name_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -46,6 +47,7 @@ void DeviceHost::refresh() {
     }
     if (stack_->count() == 1) {
         stack_->addWidget(makeStandIn(name_));
+        name_->show();
     }
     name_->setText(entry->localizedName());
     stack_->setCurrentIndex(1);
