@@ -117,7 +117,32 @@ protected:
         return false;
     }
 
+    // Connects a context to the server and waits for its one microphone.
+    bool connect(PrivateServer& server) {
+        auto queue = std::make_unique<VirtualMainThreadQueue>();
+        queue_ = queue.get();
+        auto platform = LinuxPlatform::connect(*queue_, server.server(), 5s);
+        if (!platform) {
+            return false;
+        }
+        context_ = std::make_unique<AppContext>(std::move(queue), std::move(platform));
+        auto& discovery = context_->deviceStore().microphoneDiscovery();
+        return waitFor(*queue_, [&] {
+            microphone_ =
+                discovery.microphones().isEmpty() ? nullptr : discovery.microphones().first();
+            return microphone_ && microphone_->isConnected() && !microphone_->isMuted();
+        });
+    }
+
+    void TearDown() override {
+        microphone_.reset();
+        context_.reset();
+    }
+
     QTemporaryDir directory_;
+    VirtualMainThreadQueue* queue_ = nullptr;
+    std::unique_ptr<AppContext> context_;
+    std::shared_ptr<MicrophoneDevice> microphone_;
 };
 
 TEST_F(ServerFaultTest, ServerThatNeverAnswersGivesNoPlatformInTime) {
@@ -155,17 +180,9 @@ TEST_F(ServerFaultTest, NoServerAtAllGivesNoPlatformAtOnce) {
 TEST_F(ServerFaultTest, CommandsReturnAtOnceWhileTheServerHangsAndTakeEffectWhenItAnswers) {
     PrivateServer server(directory_.path());
     ASSERT_TRUE(server.start());
-    auto queue = std::make_unique<VirtualMainThreadQueue>();
-    auto& virtualQueue = *queue;
-    auto platform = LinuxPlatform::connect(virtualQueue, server.server(), 5s);
-    ASSERT_TRUE(platform);
-    AppContext context(std::move(queue), std::move(platform));
-    auto& discovery = context.deviceStore().microphoneDiscovery();
-    std::shared_ptr<MicrophoneDevice> microphone;
-    ASSERT_TRUE(waitFor(virtualQueue, [&] {
-        microphone = discovery.microphones().isEmpty() ? nullptr : discovery.microphones().first();
-        return microphone && microphone->isConnected() && !microphone->isMuted();
-    }));
+    ASSERT_TRUE(connect(server));
+    auto& virtualQueue = *queue_;
+    auto microphone = microphone_;
 
     server.pause();
     const auto started = std::chrono::steady_clock::now();
@@ -191,17 +208,11 @@ TEST_F(ServerFaultTest, CommandsReturnAtOnceWhileTheServerHangsAndTakeEffectWhen
 TEST_F(ServerFaultTest, ServerKilledMidRunLeavesMicrophonesNotConnectedUntilItReturns) {
     PrivateServer server(directory_.path());
     ASSERT_TRUE(server.start());
-    auto queue = std::make_unique<VirtualMainThreadQueue>();
-    auto& virtualQueue = *queue;
-    auto platform = LinuxPlatform::connect(virtualQueue, server.server(), 5s);
-    ASSERT_TRUE(platform);
-    AppContext context(std::move(queue), std::move(platform));
+    ASSERT_TRUE(connect(server));
+    auto& virtualQueue = *queue_;
+    auto& context = *context_;
     auto& discovery = context.deviceStore().microphoneDiscovery();
-    std::shared_ptr<MicrophoneDevice> microphone;
-    ASSERT_TRUE(waitFor(virtualQueue, [&] {
-        microphone = discovery.microphones().isEmpty() ? nullptr : discovery.microphones().first();
-        return microphone && microphone->isConnected();
-    }));
+    auto microphone = microphone_;
     const auto uuid = microphone->uuid();
     auto session = context.platform().audioCapture().makeSession();
     std::atomic<int> buffers = 0;
