@@ -125,8 +125,16 @@ void SidebarViewController::alignSelection() {
         return;
     }
     const auto index = model_->indexOf(state_.selection());
-    if (!index.isValid() || selection->isSelected(index)) {
-        return;  // not visible: the tree's selection stays as it is
+    if (selection->isSelected(index)) {
+        return;
+    }
+    if (!index.isValid()) {
+        // The selected device is filtered out. The tree may have moved its selection to a
+        // neighbour of the removed row, which would show another device as the chosen one.
+        ignoreSelectionRoundTrip_ = true;
+        selection->clearSelection();
+        ignoreSelectionRoundTrip_ = false;
+        return;
     }
     ignoreSelectionRoundTrip_ = true;
     selection->select(index, QItemSelectionModel::ClearAndSelect);

@@ -72,7 +72,12 @@ TEST_F(SidebarTest, SectionsInOrderWithUpperCaseHeadersAndACountOfAllDevices) {
 }
 
 TEST_F(SidebarTest, FilteringKeepsOnlyMatchingSectionsAndTheFooterCountsEverything) {
+    state_.setSelection(store().microphoneDiscovery().microphones()[0]->uuid());
+    env_.settleAll();
     search(QStringLiteral("sonance"));  // a manufacturer: the headset only
+    // The chosen microphone is filtered out: no other row shows as chosen, and the choice stays.
+    EXPECT_TRUE(sidebar_->outlineView()->selectionModel()->selectedIndexes().isEmpty());
+    EXPECT_EQ(state_.selection(), store().microphoneDiscovery().microphones()[0]->uuid());
     EXPECT_EQ(sections(), QStringList{"Microphones"});
     EXPECT_EQ(names(0), QStringList{"Headset"});
     EXPECT_EQ(sidebar_->footerText(), QStringLiteral("5 active \u2022 6 total"));
