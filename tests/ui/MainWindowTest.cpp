@@ -215,6 +215,17 @@ TEST_F(MainWindowTest, TabsHaveTheirOwnStateAndTheBarShowsFromTwoOn) {
     EXPECT_FALSE(guard);
 }
 
+TEST_F(MainWindowTest, EachWindowKeepsItsOwnSelection) {
+    auto* first = open();
+    auto* second = open();
+    const auto headset = store().microphoneDiscovery().microphones()[1]->uuid();
+    first->currentTab()->state().setSelection(headset);
+    env_.settleAll();
+    EXPECT_EQ(second->currentTab()->state().selection(), webcam()->uuid());
+    EXPECT_TRUE(first->windowTitle().startsWith(QStringLiteral("Headset")));
+    EXPECT_TRUE(second->windowTitle().startsWith(QStringLiteral("HD Pro Webcam")));
+}
+
 TEST_F(MainWindowTest, ADisconnectedSelectionStaysSelectedAndShowsItsState) {
     auto* window = open();
     const auto camera = webcam();
