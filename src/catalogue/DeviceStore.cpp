@@ -1,5 +1,6 @@
 #include "catalogue/DeviceStore.h"
 
+#include "app/AppContext.h"
 #include "audio/MicrophoneDevice.h"
 #include "camera/CameraDevice.h"
 #include "display/DisplayDevice.h"
@@ -9,7 +10,10 @@ namespace tavrin {
 // The discoveries are made in this order: cameras (desk-view cameras included), microphones,
 // displays.
 DeviceStore::DeviceStore(AppContext& context)
-    : cameraDiscovery_(context, true), microphoneDiscovery_(context), displayDiscovery_(context) {}
+    : eventLog_(context.eventLog()),
+      cameraDiscovery_(context, true),
+      microphoneDiscovery_(context),
+      displayDiscovery_(context) {}
 
 std::vector<DeviceEntry> DeviceStore::allEntries() const {
     std::vector<DeviceEntry> entries;

@@ -12,6 +12,8 @@
 
 namespace tavrin {
 
+class DeviceEventLog;
+
 // The root of the device model: one discovery per kind, for the whole run. Main thread.
 class DeviceStore {
 public:
@@ -20,6 +22,8 @@ public:
     CameraDiscovery& cameraDiscovery() { return cameraDiscovery_; }
     MicrophoneDiscovery& microphoneDiscovery() { return microphoneDiscovery_; }
     DisplayDiscovery& displayDiscovery() { return displayDiscovery_; }
+    // The log its devices record into, for the views that show the devices' events.
+    DeviceEventLog& eventLog() const { return eventLog_; }
 
     // Every camera, then every microphone, then every display, each in its list's order.
     std::vector<DeviceEntry> allEntries() const;
@@ -28,6 +32,7 @@ public:
     std::optional<QUuid> defaultSelectionID() const;
 
 private:
+    DeviceEventLog& eventLog_;
     CameraDiscovery cameraDiscovery_;
     MicrophoneDiscovery microphoneDiscovery_;
     DisplayDiscovery displayDiscovery_;

@@ -1,10 +1,11 @@
 #include "ui/DeviceHosts.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include "catalogue/DeviceStore.h"
+#include "ui/EventLogPane.h"
 #include "ui/PlaceholderView.h"
 #include "ui/SelectedDevice.h"
 #include "ui/SymbolIcons.h"
@@ -75,37 +76,38 @@ QWidget* CanvasHost::makeStandIn(QLabel* name) {
 
 LogHost::LogHost(DeviceStore& store, WindowState& state, QWidget* parent)
     : DeviceHost(store, state, new PlaceholderView({}, {}, QStringLiteral("No device selected")),
-                 parent) {
+                 parent),
+      store_(store) {
     setAccessibleName(QStringLiteral("Event Log"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
     refresh();
+    connect(selected(), &SelectedDevice::entryChanged, this, &LogHost::showPane);
 }
 
 QWidget* LogHost::makeStandIn(QLabel* name) {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
+    page_ = new QWidget;
+    auto* layout = new QVBoxLayout(page_);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto* header = new QFrame;
-    header->setFixedHeight(headerHeight);
-    header->setAutoFillBackground(true);
-    header->setBackgroundRole(QPalette::Window);
-    auto* headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(12, 0, 12, 0);
-    auto* title = new QLabel(QStringLiteral("Event Log"));
-    title->setFont(uiFont(FontRole::headline));
-    name->setForegroundRole(QPalette::PlaceholderText);
-    headerLayout->addWidget(title);
-    headerLayout->addWidget(name);
-    headerLayout->addStretch(1);
-    layout->addWidget(header);
-    auto* rule = new QFrame;
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    layout->addWidget(rule);
-    layout->addStretch(1);
-    return page;
+    // The pane's header names no device: the host's name label stays an empty spot.
+    name->setParent(page_);
+    name->setGeometry(0, 0, 0, 0);
+    showPane();
+    return page_;
+}
+
+void LogHost::showPane() {
+    const auto& entry = selected()->entry();
+    if (!page_ || (pane_ && entry && entry->id() == pane_->model()->entry().id())) {
+        return;
+    }
+    delete pane_;
+    pane_ = nullptr;
+    if (entry) {
+        pane_ = new EventLogPane(store_.eventLog(), store_, *entry, page_);
+        page_->layout()->addWidget(pane_);
+        connect(pane_, &EventLogPane::toggleLogRequested, this, &LogHost::toggleLogRequested);
+    }
 }
 
 InspectorHost::InspectorHost(DeviceStore& store, WindowState& state, QWidget* parent)

@@ -8,6 +8,7 @@ class QStackedLayout;
 namespace tavrin {
 
 class DeviceStore;
+class EventLogPane;
 class PlaceholderView;
 class SelectedDevice;
 class WindowState;
@@ -50,7 +51,8 @@ protected:
     QWidget* makeStandIn(QLabel* name) override;
 };
 
-// The lower centre pane: the device's event log, or "No device selected".
+// The lower centre pane: the device's event log, or "No device selected". Each selected device
+// gets a pane of its own, so that scope and selection start afresh.
 class LogHost final : public DeviceHost {
     Q_OBJECT
 public:
@@ -59,8 +61,22 @@ public:
     // The height of the header bar alone: the log is collapsed at this height.
     static constexpr int headerHeight = 36;
 
+    // The selected device's pane; null without a selection.
+    EventLogPane* pane() const { return pane_; }
+
+signals:
+    // The pane's collapse button.
+    void toggleLogRequested();
+
 protected:
     QWidget* makeStandIn(QLabel* name) override;
+
+private:
+    void showPane();
+
+    DeviceStore& store_;
+    QWidget* page_ = nullptr;
+    EventLogPane* pane_ = nullptr;
 };
 
 // The right pane: the device's inspector, or "No Device Selected".

@@ -26,6 +26,7 @@ VerticalSplitController::VerticalSplitController(DeviceStore& store, WindowState
     logHost_->setMaximumHeight(maximumLogHeight);
     addWidget(canvasHost_);
     addWidget(logHost_);
+    connect(logHost_, &LogHost::toggleLogRequested, this, &VerticalSplitController::toggleLog);
     setStretchFactor(0, 1);
     setStretchFactor(1, 0);
 

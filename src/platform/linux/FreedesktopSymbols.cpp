@@ -21,6 +21,10 @@ const QHash<QString, QString>& symbolTable() {
          QStringLiteral("camera-photo-symbolic")},
         {QStringLiteral("slider.horizontal.3"), QStringLiteral("configure")},
         {QStringLiteral("list.bullet.rectangle"), QStringLiteral("view-list-details")},
+        // The event log pane's header.
+        {QStringLiteral("list.bullet.rectangle.portrait"), QStringLiteral("view-list-text")},
+        {QStringLiteral("rectangle.bottomthird.inset.filled"),
+         QStringLiteral("view-split-top-bottom")},
         // Toolbar and menus.
         {QStringLiteral("sidebar.left"), QStringLiteral("sidebar-collapse")},
         {QStringLiteral("sidebar.right"), QStringLiteral("sidebar-expand")},
