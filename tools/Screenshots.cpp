@@ -18,6 +18,9 @@
 #include "platform/fake/FakePlatform.h"
 #include "runtime/QtMainThreadQueue.h"
 #include "ui/AppDelegate.h"
+#include "ui/DeviceHosts.h"
+#include "ui/EventLogPane.h"
+#include "ui/EventLogView.h"
 #include "ui/MainSplitController.h"
 #include "ui/MainWindowController.h"
 #include "ui/SidebarViewController.h"
@@ -94,6 +97,37 @@ int main(int argc, char** argv) {
     auto* second = window->newTab();
     second->state().setSelection(store.displayDiscovery().displays().first()->uuid());
     ok &= save(*window, output, QStringLiteral("6-two-tabs"));
+
+    // The log pane expanded on a microphone, alone and with every microphone's events merged.
+    auto* logTab = window->currentTab();
+    const auto& microphones = store.microphoneDiscovery().microphones();
+    logTab->state().setSelection(microphones.first()->uuid());
+    logTab->split().center()->setLogHeight(320);
+    settle();
+    const QStringList messages{
+        QStringLiteral("%1 input volume: 0.50 \u2192 0.75"),
+        QStringLiteral("%1 in use by another application: no \u2192 yes"),
+        QStringLiteral("%1 nominal sample rate: 44100 \u2192 48000"),
+        QStringLiteral("%1 mute: no \u2192 yes"),
+        QStringLiteral("%1 in use by another application: yes \u2192 no"),
+    };
+    for (const auto& message : messages) {
+        for (const auto& microphone : microphones) {
+            context.eventLog().record(message.arg(microphone->localizedName()),
+                                      QStringLiteral("Audio"), microphone->uuid());
+            settle(5);
+        }
+    }
+    auto* pane = logTab->split().center()->logHost()->pane();
+    ok &= pane != nullptr && save(*window, output, QStringLiteral("8-log-this-microphone"));
+    if (pane) {
+        pane->setScope(EventLogScope::allOfKind);
+        pane->view()->selectionModel()->select(pane->model()->index(2),
+                                               QItemSelectionModel::Select);
+        pane->view()->selectionModel()->select(pane->model()->index(4),
+                                               QItemSelectionModel::Select);
+        ok &= save(*window, output, QStringLiteral("9-log-all-microphones"));
+    }
 
     ToolbarCustomizeDialog dialog(delegate.toolbarConfiguration(), window);
     dialog.show();
