@@ -74,6 +74,9 @@ QWidget* CanvasHost::makeStandIn(QLabel* name) {
     return page;
 }
 
+static_assert(EventLogPane::headerHeight == LogHost::headerHeight,
+              "collapsed, the host shows exactly the pane's header");
+
 LogHost::LogHost(DeviceStore& store, WindowState& state, QWidget* parent)
     : DeviceHost(store, state, new PlaceholderView({}, {}, QStringLiteral("No device selected")),
                  parent),

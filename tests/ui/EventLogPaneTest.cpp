@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -11,12 +13,16 @@
 #include "audio/MicrophoneDevice.h"
 #include "camera/CameraDevice.h"
 #include "catalogue/DeviceStore.h"
+#include "ui/AppDelegate.h"
 #include "ui/DeviceHosts.h"
 #include "ui/EventLogPane.h"
 #include "ui/EventLogView.h"
+#include "ui/MainSplitController.h"
+#include "ui/MainWindowController.h"
 #include "ui/UiTestEnvironment.h"
 #include "ui/VerticalSplitController.h"
 #include "ui/WindowState.h"
+#include "ui/WindowTab.h"
 
 namespace tavrin {
 namespace {
@@ -149,6 +155,29 @@ TEST_F(EventLogPaneTest, TheListFollowsTheNewestEvent) {
     EXPECT_EQ(view->indexAt(newest.center()).row(), 39);
 }
 
+TEST_F(EventLogPaneTest, ADoubleClickedRowOpensItsLineForSelectingText) {
+    EventLogPane pane(log(), store(), camera(0));
+    pane.resize(600, 200);
+    pane.show();
+    record(camera(0), QStringLiteral("first"));
+    record(camera(0), QStringLiteral("second"));
+    auto* view = pane.view();
+    const auto row = view->visualRect(pane.model()->index(1)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
+    auto* field = view->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    QPointer<QLineEdit> guard(field);
+    EXPECT_TRUE(field->isReadOnly());
+    EXPECT_EQ(field->text(), line(camera(0), 1));
+    // Nothing typed reaches the log, and Escape leaves the field.
+    QTest::keyClicks(field, QStringLiteral("xyz"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_EQ(env_.messages(camera(0).id()), QStringList({"first", "second"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+}
+
 class LogHostTest : public EventLogPaneTest {
 protected:
     WindowState state_;
@@ -186,6 +215,32 @@ TEST_F(LogHostTest, EachSelectedDeviceGetsAFreshPaneThatCollapsesToItsHeader) {
     state_.setSelection({});
     env_.settleAll();
     EXPECT_EQ(split.logHost()->pane(), nullptr);
+}
+
+TEST_F(LogHostTest, TheWindowsEditMenuAndLogKeyReachTheFocusedPane) {
+    AppDelegate delegate(env_.context());
+    auto* window = delegate.openWindow();
+    window->currentTab()->state().setSelection(microphone(0).id());
+    env_.settleAll();
+    record(microphone(0), QStringLiteral("one"));
+    record(microphone(0), QStringLiteral("two"));
+    auto& split = *window->currentTab()->split().center();
+    auto* pane = split.logHost()->pane();
+    ASSERT_NE(pane, nullptr);
+
+    window->activateWindow();
+    pane->view()->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), pane->view());
+    window->action(QStringLiteral("selectAll"))->trigger();
+    EXPECT_EQ(pane->copyButton()->toolTip(), QStringLiteral("Copy 2 selected event(s)"));
+    window->action(QStringLiteral("copy"))->trigger();
+    EXPECT_EQ(clipboard(), line(microphone(0), 0) + QLatin1Char('\n') + line(microphone(0), 1));
+
+    ASSERT_GT(split.logHeight(), LogHost::headerHeight);
+    window->action(QStringLiteral("toggleLog"))->trigger();
+    QTest::qWait(VerticalSplitController::animationMilliseconds + 150);
+    EXPECT_EQ(split.logHeight(), LogHost::headerHeight);
+    EXPECT_FALSE(pane->showsList());
 }
 
 }  // namespace
