@@ -234,6 +234,22 @@ TEST_F(EventLogModelTest, CopiedLinesWriteEveryTimestampAsTheLogDoes) {
     EXPECT_EQ(model.line(3), expected[3]);
 }
 
+TEST_F(EventLogModelTest, AMicrophonePluggedInJoinsAllOfKindWithItsEvents) {
+    EventLogModel model(log(), store(), microphone(0));
+    model.setScope(EventLogScope::allOfKind);
+    record(microphone(1), QStringLiteral("before"));
+    env_.fake().plugMicrophone(
+        testing::captureSource(QStringLiteral("usb-mic"), QStringLiteral("Desk Mic")));
+    env_.settleAll();
+    ASSERT_EQ(model.devicesInScope().size(), 3);
+    const auto added = model.devicesInScope().last();
+    EXPECT_EQ(messages(model).first(), QStringLiteral("before"));
+    EXPECT_TRUE(messages(model).last().startsWith(QStringLiteral("Discovered Desk Mic")));
+    log().record(QStringLiteral("after"), QStringLiteral("Usage"), added);
+    env_.settleAll();
+    EXPECT_EQ(messages(model).last(), QStringLiteral("after"));
+}
+
 TEST_F(EventLogModelTest, ReplacingTheWholeLogShowsTheNewLog) {
     EventLogModel model(log(), store(), camera(0));
     record(camera(0), QStringLiteral("old"));
