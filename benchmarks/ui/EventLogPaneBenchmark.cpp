@@ -182,7 +182,7 @@ void eventLogMemoryPerEvent(benchmark::State& state) {
         }
         state.counters["bytes_per_event"] = double(after - before) / events;
         state.counters["sizeof_event"] = double(sizeof(DeviceEvent));
-        // What the lists hold in reserve for later appends, part of bytes_per_event.
+        // What the lists hold in reserve for later appends; included in bytes_per_event.
         state.counters["spare_bytes_per_event"] = double(spare) * sizeof(DeviceEvent) / events;
     }
 }

@@ -15,7 +15,7 @@ class DeviceEventLog;
 class DeviceStore;
 class EventLogView;
 
-// The lower part of the centre column: the selected device's events, or those of every device of
+// The lower pane of the centre column: the selected device's events, or those of every device of
 // its kind, under a header with the scope switch, the count, and copy, clear and collapse
 // buttons. Its state (scope, selection) lasts as long as the pane, which is made again for each
 // selected device. Collapsed to its header's height, it shows the header alone.

@@ -13,7 +13,7 @@ struct EventLogRowGeometry {
 };
 
 // Paints an event row: its timestamp in monospaced digits and the secondary colour, then its
-// message, elided at the row's end. Editing opens a read-only field over the row, so that a part
+// message, elided at the row's end. Editing opens a read-only field over the row, so that some
 // of the line can be selected and copied.
 class EventLogRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
