@@ -8,6 +8,10 @@
 
 namespace tavrin {
 
+QString yesNoWord(bool value) {
+    return value ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
 void applyTextStyle(QWidget* widget, TextStyle style) {
     switch (style) {
         case TextStyle::primary:

@@ -13,6 +13,9 @@ enum class FontRole;
 // fainter tertiary one.
 enum class TextStyle { primary, secondary, tertiary };
 
+// "Yes" or "No", as the inspector writes a flag (the event log writes them in lower case).
+QString yesNoWord(bool value);
+
 // Gives `widget` the foreground of `style` on its current palette.
 void applyTextStyle(QWidget* widget, TextStyle style);
 

@@ -1,0 +1,82 @@
+#include "ui/InspectorWidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "runtime/FourCharCode.h"
+#include "ui/ElidedLabel.h"
+#include "ui/InspectorRow.h"
+#include "ui/UiFonts.h"
+
+namespace tavrin {
+
+QComboBox* makePicker(const QString& accessibleName, QWidget* parent) {
+    auto* picker = new QComboBox(parent);
+    picker->setAccessibleName(accessibleName);
+    picker->setFont(uiFont(FontRole::callout));
+    picker->setAttribute(Qt::WA_MacSmallSize);
+    picker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    picker->setMinimumContentsLength(6);
+    picker->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return picker;
+}
+
+QCheckBox* makeSwitch(const QString& accessibleName, QWidget* parent) {
+    auto* toggle = new QCheckBox(parent);
+    toggle->setAccessibleName(accessibleName);
+    return toggle;
+}
+
+ElidedLabel* makeIdentifierLabel(QWidget* parent) {
+    auto* label = new ElidedLabel(Qt::ElideMiddle, parent);
+    label->setFont(uiFont(FontRole::monospacedCallout));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+void setPickerItems(QComboBox* picker, const QStringList& titles, int current) {
+    QStringList present;
+    for (int i = 0; i < picker->count(); ++i) {
+        present.append(picker->itemText(i));
+    }
+    if (present != titles) {
+        const QSignalBlocker blocker(picker);
+        picker->clear();
+        picker->addItems(titles);
+    }
+    if (picker->currentIndex() != current) {
+        const QSignalBlocker blocker(picker);
+        picker->setCurrentIndex(current);
+    }
+}
+
+TransportView::TransportView(QWidget* parent)
+    : QWidget(parent), name_(new QLabel(this)), code_(new QLabel(this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    name_->setFont(uiFont(FontRole::callout));
+    name_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    code_->setFont(uiFont(FontRole::monospacedCallout));
+    code_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    applyTextStyle(code_, TextStyle::secondary);
+    layout->addWidget(name_);
+    layout->addWidget(code_);
+    layout->addStretch(1);
+}
+
+void TransportView::setTransport(CaptureTransportType transport) {
+    const auto name = transport.displayName();
+    name_->setVisible(name.has_value());
+    name_->setText(name.value_or(QString()));
+    code_->setText(hfsTypeCodeText(FourCharCode(std::uint32_t(transport.rawValue))));
+}
+
+QString TransportView::text() const {
+    return name_->isVisibleTo(this) ? name_->text() + QLatin1Char(' ') + code_->text()
+                                    : code_->text();
+}
+
+}  // namespace tavrin
