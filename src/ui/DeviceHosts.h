@@ -7,7 +7,9 @@ class QStackedLayout;
 
 namespace tavrin {
 
+class AppContext;
 class DeviceStore;
+class InspectorView;
 class PlaceholderView;
 class SelectedDevice;
 class WindowState;
@@ -26,7 +28,8 @@ public:
 protected:
     DeviceHost(DeviceStore& store, WindowState& state, PlaceholderView* placeholder,
                QWidget* parent);
-    // Builds the widget shown for a device; called once.
+    // Builds the widget shown for a device; called once. A page that doesn't put `name` into a
+    // layout of its own leaves it hidden.
     virtual QWidget* makeStandIn(QLabel* name);
 
     SelectedDevice* selected() const { return selected_; }
@@ -63,14 +66,26 @@ protected:
     QWidget* makeStandIn(QLabel* name) override;
 };
 
-// The right pane: the device's inspector, or "No Device Selected".
+// The right pane: the device's inspector, or "No Device Selected". The inspector is built anew
+// when another device is selected, and only then.
 class InspectorHost final : public DeviceHost {
     Q_OBJECT
 public:
-    InspectorHost(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+    InspectorHost(AppContext& context, WindowState& state, QWidget* parent = nullptr);
+
+    // The selected device's inspector; null without a selection.
+    InspectorView* inspector() const { return inspector_; }
 
 protected:
     QWidget* makeStandIn(QLabel* name) override;
+
+private:
+    void rebuild();
+
+    AppContext& context_;
+    WindowState& state_;
+    QWidget* page_ = nullptr;
+    InspectorView* inspector_ = nullptr;
 };
 
 }  // namespace tavrin

@@ -8,14 +8,18 @@
 
 #include "audio/AudioDeviceLookup.h"
 #include "audio/MicrophoneDevice.h"
+#include "camera/CameraDevice.h"
 #include "catalogue/DeviceStore.h"
 #include "display/DisplayDevice.h"
+#include "ui/DeviceHosts.h"
 #include "ui/DisplayInspectorView.h"
 #include "ui/InspectorRow.h"
 #include "ui/InspectorSection.h"
 #include "ui/InspectorSliderRow.h"
+#include "ui/InspectorView.h"
 #include "ui/MicrophoneInspectorView.h"
 #include "ui/UiTestEnvironment.h"
+#include "ui/WindowState.h"
 
 using namespace std::chrono_literals;
 
@@ -233,6 +237,38 @@ TEST_F(MicrophoneInspectorTest, TheDefaultInputCantBeMadeDefaultAgain) {
     ASSERT_TRUE(microphone->isDefaultInput());
     EXPECT_EQ(shownText(view.row(QStringLiteral("Default Input"))), QStringLiteral("Yes"));
     EXPECT_FALSE(view.makeDefaultButton()->isEnabled());
+}
+
+TEST(InspectorHostTest, ANewSelectionBuildsANewInspectorAndResizingKeepsIt) {
+    UiTestEnvironment env(testing::twoOfEachFixture());
+    auto& store = env.context().deviceStore();
+    env.settleAll();
+    WindowState state;
+    InspectorHost host(env.context(), state);
+    host.resize(300, 600);
+    host.show();
+    EXPECT_EQ(host.inspector(), nullptr);
+    EXPECT_TRUE(host.showsPlaceholder());
+
+    state.setSelection(store.cameraDiscovery().cameras().first()->uuid());
+    auto* camera = host.inspector();
+    ASSERT_NE(camera, nullptr);
+    EXPECT_NE(camera->cameraView(), nullptr);
+    EXPECT_EQ(camera->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const QPointer<InspectorView> watch(camera);
+    host.resize(420, 500);
+    QApplication::processEvents();
+    EXPECT_EQ(host.inspector(), camera);
+
+    state.setSelection(store.microphoneDiscovery().microphones().first()->uuid());
+    EXPECT_TRUE(watch.isNull());
+    ASSERT_NE(host.inspector(), nullptr);
+    EXPECT_NE(host.inspector()->microphoneView(), nullptr);
+    state.setSelection(store.displayDiscovery().displays().first()->uuid());
+    EXPECT_NE(host.inspector()->displayView(), nullptr);
+    state.setSelection({});
+    EXPECT_EQ(host.inspector(), nullptr);
+    EXPECT_TRUE(host.showsPlaceholder());
 }
 
 }  // namespace
