@@ -18,6 +18,8 @@
 #include "platform/fake/FakePlatform.h"
 #include "runtime/QtMainThreadQueue.h"
 #include "ui/AppDelegate.h"
+#include "ui/DeviceHosts.h"
+#include "ui/InspectorView.h"
 #include "ui/MainSplitController.h"
 #include "ui/MainWindowController.h"
 #include "ui/SidebarViewController.h"
@@ -43,6 +45,26 @@ bool save(QWidget& widget, const QString& directory, const QString& name) {
     settle();
     const auto path = QDir(directory).filePath(name + QStringLiteral(".png"));
     const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+// The whole inspector of the selected device, as tall as its content, at the pane's width.
+bool saveInspector(WindowTab& tab, const QString& directory, const QString& name) {
+    settle();
+    auto* inspector = tab.split().inspector()->inspector();
+    if (!inspector || !inspector->widget()) {
+        std::printf("FAILED %s: no inspector\n", qPrintable(name));
+        return false;
+    }
+    auto* content = inspector->widget();
+    const int width = inspector->viewport()->width();
+    const auto path = QDir(directory).filePath(name + QStringLiteral(".png"));
+    const QSize before = content->size();
+    content->resize(width, content->heightForWidth(width) > 0 ? content->heightForWidth(width)
+                                                              : content->sizeHint().height());
+    const bool saved = content->grab().save(path);
+    content->resize(before);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
     return saved;
 }
@@ -75,6 +97,20 @@ int main(int argc, char** argv) {
 
     tab->state().setSelection({});
     ok &= save(*window, output, QStringLiteral("1-nothing-selected"));
+
+    // The inspectors, before the demo's scenario unplugs the webcam: a USB camera with its UVC
+    // controls, a microphone and a display.
+    for (const auto& camera : store.cameraDiscovery().cameras()) {
+        if (camera->uvcController()) {
+            tab->state().setSelection(camera->uuid());
+        }
+    }
+    ok &= save(*window, output, QStringLiteral("8-camera-inspector-window"));
+    ok &= saveInspector(*tab, output, QStringLiteral("8-camera-inspector"));
+    tab->state().setSelection(store.microphoneDiscovery().microphones().last()->uuid());
+    ok &= saveInspector(*tab, output, QStringLiteral("9-microphone-inspector"));
+    tab->state().setSelection(store.displayDiscovery().displays().first()->uuid());
+    ok &= saveInspector(*tab, output, QStringLiteral("10-display-inspector"));
 
     // The demo's built-in camera in use, so the sidebar shows a status dot and a warning.
     fake.setCameraInUseByAnotherProcess(QStringLiteral("BuiltInCamera-8020-0001"), true);

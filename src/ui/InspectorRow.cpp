@@ -38,6 +38,8 @@ QLabel* makeValueLabel(const QString& text, FontRole font, TextStyle style, QWid
     label->setFont(uiFont(font));
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setTextFormat(Qt::PlainText);
+    // A long value wraps rather than widening the pane past its edge.
+    label->setWordWrap(true);
     applyTextStyle(label, style);
     return label;
 }
@@ -53,14 +55,18 @@ InspectorRow::InspectorRow(const QString& label, QWidget* content, QWidget* pare
     label_->setTextFormat(Qt::PlainText);
     applyTextStyle(label_, TextStyle::secondary);
     elide();
+    // A text value shares the label's first line; a control is taller, and its text sits on
+    // its middle.
+    Qt::Alignment labelAlignment = Qt::AlignVCenter;
     if (!content_) {
         value_ = makeValueLabel({}, FontRole::callout, TextStyle::primary, this);
         value_->setAccessibleName(label);
         content_ = value_;
+        labelAlignment = Qt::AlignTop;
     }
     content_->setParent(this);
-    layout->addWidget(label_, 0, Qt::AlignTop);
-    layout->addWidget(content_, 1, Qt::AlignTop);
+    layout->addWidget(label_, 0, labelAlignment);
+    layout->addWidget(content_, 1, labelAlignment);
 }
 
 InspectorRow::InspectorRow(const QString& label, FontRole valueFont, TextStyle style,

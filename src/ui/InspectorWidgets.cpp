@@ -1,9 +1,11 @@
 #include "ui/InspectorWidgets.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStylePainter>
 
 #include "runtime/FourCharCode.h"
 #include "ui/ElidedLabel.h"
@@ -12,8 +14,25 @@
 
 namespace tavrin {
 
+void ElidingComboBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const auto text =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, text.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+void ElidingComboBox::showPopup() {
+    // The list may be wider than the closed picker, so every title reads whole.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+    QComboBox::showPopup();
+}
+
 QComboBox* makePicker(const QString& accessibleName, QWidget* parent) {
-    auto* picker = new QComboBox(parent);
+    auto* picker = new ElidingComboBox(parent);
     picker->setAccessibleName(accessibleName);
     picker->setFont(uiFont(FontRole::callout));
     picker->setAttribute(Qt::WA_MacSmallSize);
@@ -50,6 +69,7 @@ void setPickerItems(QComboBox* picker, const QStringList& titles, int current) {
         const QSignalBlocker blocker(picker);
         picker->setCurrentIndex(current);
     }
+    picker->setToolTip(picker->currentText());
 }
 
 TransportView::TransportView(QWidget* parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QString>
 #include <QWidget>
 
@@ -7,13 +8,24 @@
 
 class QBoxLayout;
 class QCheckBox;
-class QComboBox;
 class QLabel;
 
 namespace tavrin {
 
 class ElidedLabel;
 class InspectorSection;
+
+// A picker that cuts its shown choice at the tail when the pane is narrower than the title,
+// instead of clipping it mid-letter; the list shows whole titles.
+class ElidingComboBox final : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showPopup() override;
+};
 
 // Small builders the device inspectors share, so that equal rows look equal in each of them.
 
