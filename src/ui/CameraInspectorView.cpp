@@ -159,7 +159,14 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     addRow(effects, new InspectorRow(QStringLiteral("Active"),
                                      hbox({centerStageDot_, centerStageState_}, 5)));
     for (const auto* label : effectRows) {
-        addRow(effects, text(QString::fromLatin1(label)));
+        // The system's state and the camera's, with a fainter dot between them.
+        auto* system = makeValueLabel({}, FontRole::callout);
+        auto* dot =
+            makeValueLabel(QStringLiteral("\u00b7"), FontRole::callout, TextStyle::tertiary);
+        auto* camera = makeValueLabel({}, FontRole::callout);
+        effectLabels_.append(std::pair(system, camera));
+        addRow(effects,
+               new InspectorRow(QString::fromLatin1(label), hbox({system, dot, camera}, 4)));
     }
     addRow(effects, text(QStringLiteral("Reactions"), FontRole::footnote, TextStyle::secondary));
 
@@ -289,6 +296,16 @@ InspectorRow* CameraInspectorView::row(const QString& label) const {
         }
     }
     return nullptr;
+}
+
+QString CameraInspectorView::effectText(const QString& label) const {
+    for (qsizetype i = 0; i < effectLabels_.size(); ++i) {
+        if (label == QLatin1String(effectRows[i])) {
+            return effectLabels_[i].first->text() + QStringLiteral(" \u00b7 ") +
+                   effectLabels_[i].second->text();
+        }
+    }
+    return {};
 }
 
 QComboBox* CameraInspectorView::modePicker(const QString& label) const {
@@ -435,9 +452,9 @@ void CameraInspectorView::refreshEffects() {
     for (int i = 0; i < 4; ++i) {
         auto* effectRow = row(QString::fromLatin1(effectRows[i]));
         effectRow->setVisible(supported[i]);
-        effectRow->setText((enabled[i] ? QStringLiteral("Enabled") : QStringLiteral("Disabled")) +
-                           QStringLiteral(" \u00b7 ") +
-                           (active[i] ? QStringLiteral("Active") : QStringLiteral("Inactive")));
+        const auto& [system, camera] = effectLabels_[i];
+        system->setText(enabled[i] ? QStringLiteral("Enabled") : QStringLiteral("Disabled"));
+        camera->setText(active[i] ? QStringLiteral("Active") : QStringLiteral("Inactive"));
     }
     auto* reactionsRow = row(QStringLiteral("Reactions"));
     reactionsRow->setVisible(reactions);

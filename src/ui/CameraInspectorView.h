@@ -53,6 +53,8 @@ public:
     QComboBox* modePicker(const QString& label) const;
     QCheckBox* centerStageSwitch() const { return centerStage_; }
     QPushButton* makePreferredButton() const { return makePreferred_; }
+    // "Enabled · Active" and the like, as an effect's row reads.
+    QString effectText(const QString& label) const;
     UVCInspectorSection* uvcSection() const { return uvc_; }
     // The text of the failed change while its alert shows.
     const std::optional<QString>& configurationError() const { return configurationError_; }
@@ -85,6 +87,8 @@ private:
     QCheckBox* centerStage_;
     QLabel* centerStageDot_;
     QLabel* centerStageState_;
+    // Per effect row: the system-wide state and the camera's.
+    QList<std::pair<QLabel*, QLabel*>> effectLabels_;
     QPushButton* makePreferred_;
     UVCInspectorSection* uvc_ = nullptr;
     std::vector<Subscription> preferredObservers_;

@@ -129,6 +129,28 @@ TEST_F(CameraInspectorTest, CenterStageAloneShowsItsSwitchAndStateOnly) {
     EXPECT_TRUE(view->centerStageSwitch()->isChecked());
 }
 
+TEST_F(CameraInspectorTest, EffectRowsJoinTheSystemSettingAndTheCamerasStateLive) {
+    auto format = std::const_pointer_cast<CaptureDeviceFormat>(videoFormat(1920, 1080, "420v"));
+    format->isPortraitEffectSupported = true;
+    format->reactionEffectsSupported = true;
+    auto state = withFormats({format});
+    state.isPortraitEffectActive = true;
+    auto [capture, camera] = plug(state);
+    auto view = inspect(camera);
+    EXPECT_FALSE(shown(view->row(QStringLiteral("Center Stage")), view.get()));
+    EXPECT_FALSE(shown(view->row(QStringLiteral("Studio Light")), view.get()));
+    EXPECT_EQ(view->effectText(QStringLiteral("Portrait Effect")),
+              QStringLiteral("Disabled · Active"));
+    EXPECT_EQ(view->row(QStringLiteral("Reactions"))->text(), QStringLiteral("Off"));
+
+    env_.fake().fakeCaptureDevices().setVideoEffectSettings(
+        {.isPortraitEffectEnabled = true, .reactionEffectsEnabled = true});
+    env_.settleAll();
+    EXPECT_EQ(view->effectText(QStringLiteral("Portrait Effect")),
+              QStringLiteral("Enabled · Active"));
+    EXPECT_EQ(view->row(QStringLiteral("Reactions"))->text(), QStringLiteral("On"));
+}
+
 TEST_F(CameraInspectorTest, NoEffectsNoSection) {
     auto [capture, camera] = plug(withFormats({videoFormat(640, 480, "420v")}));
     auto view = inspect(camera);
