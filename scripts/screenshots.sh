@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the main window on the demo devices in its main states, as PNG files in
+# Renders the main window on the demo devices in its main states, and the camera (with its UVC
+# controls), microphone and display inspectors whole, as PNG files in
 # screenshots/ (or the directory given), on Qt's offscreen platform. Run from anywhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."

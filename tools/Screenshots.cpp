@@ -21,6 +21,7 @@
 #include "ui/DeviceHosts.h"
 #include "ui/EventLogPane.h"
 #include "ui/EventLogView.h"
+#include "ui/InspectorView.h"
 #include "ui/MainSplitController.h"
 #include "ui/MainWindowController.h"
 #include "ui/SidebarViewController.h"
@@ -46,6 +47,26 @@ bool save(QWidget& widget, const QString& directory, const QString& name) {
     settle();
     const auto path = QDir(directory).filePath(name + QStringLiteral(".png"));
     const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+// The whole inspector of the selected device, as tall as its content, at the pane's width.
+bool saveInspector(WindowTab& tab, const QString& directory, const QString& name) {
+    settle();
+    auto* inspector = tab.split().inspector()->inspector();
+    if (!inspector || !inspector->widget()) {
+        std::printf("FAILED %s: no inspector\n", qPrintable(name));
+        return false;
+    }
+    auto* content = inspector->widget();
+    const int width = inspector->viewport()->width();
+    const auto path = QDir(directory).filePath(name + QStringLiteral(".png"));
+    const QSize before = content->size();
+    content->resize(width, content->heightForWidth(width) > 0 ? content->heightForWidth(width)
+                                                              : content->sizeHint().height());
+    const bool saved = content->grab().save(path);
+    content->resize(before);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
     return saved;
 }
@@ -79,6 +100,20 @@ int main(int argc, char** argv) {
     tab->state().setSelection({});
     ok &= save(*window, output, QStringLiteral("1-nothing-selected"));
 
+    // The inspectors, before the demo's scenario unplugs the webcam: a USB camera with its UVC
+    // controls, a microphone and a display.
+    for (const auto& camera : store.cameraDiscovery().cameras()) {
+        if (camera->uvcController()) {
+            tab->state().setSelection(camera->uuid());
+        }
+    }
+    ok &= save(*window, output, QStringLiteral("8-camera-inspector-window"));
+    ok &= saveInspector(*tab, output, QStringLiteral("8-camera-inspector"));
+    tab->state().setSelection(store.microphoneDiscovery().microphones().last()->uuid());
+    ok &= saveInspector(*tab, output, QStringLiteral("9-microphone-inspector"));
+    tab->state().setSelection(store.displayDiscovery().displays().first()->uuid());
+    ok &= saveInspector(*tab, output, QStringLiteral("10-display-inspector"));
+
     // The demo's built-in camera in use, so the sidebar shows a status dot and a warning.
     fake.setCameraInUseByAnotherProcess(QStringLiteral("BuiltInCamera-8020-0001"), true);
     tab->state().setSelection(store.cameraDiscovery().cameras().first()->uuid());
@@ -105,11 +140,11 @@ int main(int argc, char** argv) {
     logTab->split().center()->setLogHeight(320);
     settle();
     const QStringList messages{
-        QStringLiteral("%1 input volume: 0.50 \u2192 0.75"),
-        QStringLiteral("%1 in use by another application: no \u2192 yes"),
-        QStringLiteral("%1 nominal sample rate: 44100 \u2192 48000"),
-        QStringLiteral("%1 mute: no \u2192 yes"),
-        QStringLiteral("%1 in use by another application: yes \u2192 no"),
+        QStringLiteral("%1 volume: 50% \u2192 75%"),
+        QStringLiteral("%1 in use: no \u2192 yes"),
+        QStringLiteral("%1 sample rate: 44100 Hz \u2192 48000 Hz"),
+        QStringLiteral("%1 muted: no \u2192 yes"),
+        QStringLiteral("%1 in use: yes \u2192 no"),
     };
     for (const auto& message : messages) {
         for (const auto& microphone : microphones) {
@@ -119,14 +154,14 @@ int main(int argc, char** argv) {
         }
     }
     auto* pane = logTab->split().center()->logHost()->pane();
-    ok &= pane != nullptr && save(*window, output, QStringLiteral("8-log-this-microphone"));
+    ok &= pane != nullptr && save(*window, output, QStringLiteral("11-log-this-microphone"));
     if (pane) {
         pane->setScope(EventLogScope::allOfKind);
         pane->view()->selectionModel()->select(pane->model()->index(2),
                                                QItemSelectionModel::Select);
         pane->view()->selectionModel()->select(pane->model()->index(4),
                                                QItemSelectionModel::Select);
-        ok &= save(*window, output, QStringLiteral("9-log-all-microphones"));
+        ok &= save(*window, output, QStringLiteral("12-log-all-microphones"));
     }
 
     ToolbarCustomizeDialog dialog(delegate.toolbarConfiguration(), window);

@@ -35,6 +35,12 @@ inline const QString reactionEffectGesturesEnabled =
 inline const QString backgroundReplacementEnabled = QStringLiteral("backgroundReplacementEnabled");
 }  // namespace VideoEffectKeyPath
 
+// Class-wide key paths of the preferred cameras, observed like the video effect settings.
+namespace PreferredCameraKeyPath {
+inline const QString user = QStringLiteral("userPreferredCamera");
+inline const QString system = QStringLiteral("systemPreferredCamera");
+}  // namespace PreferredCameraKeyPath
+
 // The OS capture service: device lookup and the class-wide settings.
 class CaptureDeviceService {
 public:
@@ -53,6 +59,12 @@ public:
     // The unique IDs of the camera the user and the system prefer, when there is one.
     virtual std::optional<QString> userPreferredCamera() const = 0;
     virtual std::optional<QString> systemPreferredCamera() const = 0;
+
+    // The class-wide setters. The system may refuse or adjust a value; observers of the key path
+    // are told of what it keeps.
+    virtual void setCenterStageControlMode(int mode) = 0;
+    virtual void setCenterStageEnabled(bool enabled) = 0;
+    virtual void setUserPreferredCamera(const QString& uniqueID) = 0;
 };
 
 }  // namespace tavrin

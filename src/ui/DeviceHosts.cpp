@@ -4,8 +4,10 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include "app/AppContext.h"
 #include "catalogue/DeviceStore.h"
 #include "ui/EventLogPane.h"
+#include "ui/InspectorView.h"
 #include "ui/PlaceholderView.h"
 #include "ui/SelectedDevice.h"
 #include "ui/SymbolIcons.h"
@@ -48,7 +50,8 @@ void DeviceHost::refresh() {
     }
     if (stack_->count() == 1) {
         stack_->addWidget(makeStandIn(name_));
-        name_->show();
+        // A page that took the name into its layout shows it; one that left it here doesn't.
+        name_->setVisible(name_->parentWidget() != this);
     }
     name_->setText(entry->localizedName());
     stack_->setCurrentIndex(1);
@@ -113,26 +116,40 @@ void LogHost::showPane() {
     }
 }
 
-InspectorHost::InspectorHost(DeviceStore& store, WindowState& state, QWidget* parent)
-    : DeviceHost(store, state,
+InspectorHost::InspectorHost(AppContext& context, WindowState& state, QWidget* parent)
+    : DeviceHost(context.deviceStore(), state,
                  new PlaceholderView(QStringLiteral("slider.horizontal.3"),
                                      QStringLiteral("No Device Selected"),
                                      QStringLiteral("Select a device in the sidebar to edit its "
                                                     "properties.")),
-                 parent) {
+                 parent),
+      context_(context),
+      state_(state) {
     setAccessibleName(QStringLiteral("Inspector"));
     refresh();
+    // After the host's own refresh, which shows the page or the placeholder.
+    connect(selected(), &SelectedDevice::entryChanged, this, &InspectorHost::rebuild);
+    rebuild();
 }
 
 QWidget* InspectorHost::makeStandIn(QLabel* name) {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(16, 16, 16, 16);
-    name->setFont(uiFont(FontRole::headline));
-    name->setWordWrap(true);
-    layout->addWidget(name);
-    layout->addStretch(1);
-    return page;
+    // The name stays out of sight: the inspector shows it in its first row.
+    Q_UNUSED(name);
+    page_ = new QWidget;
+    auto* layout = new QVBoxLayout(page_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return page_;
+}
+
+void InspectorHost::rebuild() {
+    delete inspector_;
+    inspector_ = nullptr;
+    const auto& entry = selected()->entry();
+    if (!entry || !page_) {
+        return;
+    }
+    inspector_ = new InspectorView(context_, state_, *entry, page_);
+    page_->layout()->addWidget(inspector_);
 }
 
 }  // namespace tavrin

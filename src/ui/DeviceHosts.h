@@ -7,8 +7,10 @@ class QStackedLayout;
 
 namespace tavrin {
 
+class AppContext;
 class DeviceStore;
 class EventLogPane;
+class InspectorView;
 class PlaceholderView;
 class SelectedDevice;
 class WindowState;
@@ -27,7 +29,8 @@ public:
 protected:
     DeviceHost(DeviceStore& store, WindowState& state, PlaceholderView* placeholder,
                QWidget* parent);
-    // Builds the widget shown for a device; called once.
+    // Builds the widget shown for a device; called once. A page that doesn't put `name` into a
+    // layout of its own leaves it hidden.
     virtual QWidget* makeStandIn(QLabel* name);
 
     SelectedDevice* selected() const { return selected_; }
@@ -79,14 +82,26 @@ private:
     EventLogPane* pane_ = nullptr;
 };
 
-// The right pane: the device's inspector, or "No Device Selected".
+// The right pane: the device's inspector, or "No Device Selected". The inspector is built anew
+// when another device is selected, and only then.
 class InspectorHost final : public DeviceHost {
     Q_OBJECT
 public:
-    InspectorHost(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+    InspectorHost(AppContext& context, WindowState& state, QWidget* parent = nullptr);
+
+    // The selected device's inspector; null without a selection.
+    InspectorView* inspector() const { return inspector_; }
 
 protected:
     QWidget* makeStandIn(QLabel* name) override;
+
+private:
+    void rebuild();
+
+    AppContext& context_;
+    WindowState& state_;
+    QWidget* page_ = nullptr;
+    InspectorView* inspector_ = nullptr;
 };
 
 }  // namespace tavrin

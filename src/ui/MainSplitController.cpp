@@ -14,7 +14,7 @@ MainSplitController::MainSplitController(AppContext& context, WindowState& state
       sidebar_(
           new SidebarViewController(context.deviceStore(), context.platform().symbols(), state)),
       center_(new VerticalSplitController(context.deviceStore(), state)),
-      inspector_(new InspectorHost(context.deviceStore(), state)),
+      inspector_(new InspectorHost(context, state)),
       lastOpenWidths_{260, 0, 300} {
     setHandleWidth(1);
     // A thin visible line, as a split's divider reads on this desktop.

@@ -8,6 +8,11 @@ namespace tavrin {
 QFont uiFont(FontRole role) {
     QFont font = QApplication::font();
     const qreal base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    auto fixedAt = [base](qreal scale) {
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        fixed.setPointSizeF(base * scale);
+        return fixed;
+    };
     switch (role) {
         case FontRole::body:
             break;
@@ -33,6 +38,15 @@ QFont uiFont(FontRole role) {
             break;
         case FontRole::monospaced:
             font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            break;
+        case FontRole::monospacedCallout:
+            font = fixedAt(0.95);
+            break;
+        case FontRole::monospacedFootnote:
+            font = fixedAt(0.9);
+            break;
+        case FontRole::monospacedCaption:
+            font = fixedAt(0.82);
             break;
     }
     return font;

@@ -14,7 +14,12 @@ enum class FontRole {
     footnote,
     caption,
     sectionHeader,
-    monospaced
+    monospaced,
+    // The fixed-pitch font at the callout, footnote and caption sizes, for identifiers, codes and
+    // numeric read-outs that must line up.
+    monospacedCallout,
+    monospacedFootnote,
+    monospacedCaption
 };
 
 QFont uiFont(FontRole role);

@@ -50,6 +50,14 @@ TEST(FakeFixture, TheBuiltInDemoParses) {
     EXPECT_FALSE(fixture->microphones.isEmpty());
     EXPECT_FALSE(fixture->displays.isEmpty());
     EXPECT_FALSE(fixture->scenario.isEmpty());
+    // The webcam has formats and a UVC interface, so the demo shows a full camera inspector.
+    const auto& webcam = fixture->cameras.first();
+    ASSERT_TRUE(webcam.captureDevice);
+    EXPECT_EQ(webcam.uvcLocationID, 0x14200000);
+    ASSERT_EQ(webcam.captureDevice->formats.size(), 4);
+    const auto& active = *webcam.captureDevice->formats[webcam.captureDevice->activeFormat];
+    EXPECT_EQ(active.width, 1280);
+    EXPECT_EQ(active.frameRateRanges.first().maxFrameRate, 30);
 }
 
 TEST(FakeFixture, MalformedInputGivesNoFixtureAndSaysWhere) {
@@ -82,6 +90,17 @@ TEST(FakeFixture, MalformedInputGivesNoFixtureAndSaysWhere) {
         {R"({"scenario": [{"atMs": 1, "action": "unplug", "kind": "printer", "id": "c"}]})",
          "fixture.scenario[0].kind"},
         {R"({"authorization": {"camera": 1}})", "fixture.authorization.camera"},
+        {R"({"cameras": [{"id": "c", "name": "C", "captureDevice": {"deviceType": "x",
+            "formats": [{"size": [640], "pixelFormat": "420v"}]}}]})",
+         "fixture.cameras[0].captureDevice.formats[0].size"},
+        {R"({"cameras": [{"id": "c", "name": "C", "captureDevice": {"deviceType": "x",
+            "formats": [{"size": [640, 480], "pixelFormat": "nv12x"}]}}]})",
+         "fixture.cameras[0].captureDevice.formats[0].pixelFormat"},
+        {R"({"cameras": [{"id": "c", "name": "C", "captureDevice": {"deviceType": "x",
+            "activeFormat": 1, "formats": [{"size": [640, 480], "pixelFormat": "420v"}]}}]})",
+         "fixture.cameras[0].captureDevice.activeFormat"},
+        {R"({"cameras": [{"id": "c", "name": "C", "uvcLocationID": "fish"}]})",
+         "fixture.cameras[0].uvcLocationID"},
     };
     for (const auto& c : cases) {
         QString error;

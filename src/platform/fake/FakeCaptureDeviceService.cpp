@@ -115,10 +115,40 @@ void FakeCaptureDeviceService::setVideoEffectSettings(const VideoEffectSettings&
 
 void FakeCaptureDeviceService::setPreferredCameras(std::optional<QString> user,
                                                    std::optional<QString> system) {
-    state_.withLock([&](State& state) {
+    const auto changed = state_.withLock([&](State& state) {
+        QStringList keyPaths;
+        if (state.userPreferredCamera != user) {
+            keyPaths.append(PreferredCameraKeyPath::user);
+        }
+        if (state.systemPreferredCamera != system) {
+            keyPaths.append(PreferredCameraKeyPath::system);
+        }
         state.userPreferredCamera = std::move(user);
         state.systemPreferredCamera = std::move(system);
+        return keyPaths;
     });
+    effectObservers_.notify(changed);
+}
+
+void FakeCaptureDeviceService::setCenterStageControlMode(int mode) {
+    auto settings = state_.withLock([](const State& state) { return state.effects; });
+    settings.centerStageControlMode = mode;
+    setVideoEffectSettings(settings);
+}
+
+void FakeCaptureDeviceService::setCenterStageEnabled(bool enabled) {
+    auto settings = state_.withLock([](const State& state) { return state.effects; });
+    // As the system does: while the user alone controls Center Stage, an application can't.
+    if (settings.centerStageControlMode == 0) {
+        return;
+    }
+    settings.isCenterStageEnabled = enabled;
+    setVideoEffectSettings(settings);
+}
+
+void FakeCaptureDeviceService::setUserPreferredCamera(const QString& uniqueID) {
+    const auto system = systemPreferredCamera();
+    setPreferredCameras(uniqueID, system);
 }
 
 }  // namespace tavrin

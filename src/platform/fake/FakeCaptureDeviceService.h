@@ -22,6 +22,9 @@ public:
                                     std::function<void()> onChange) override;
     std::optional<QString> userPreferredCamera() const override;
     std::optional<QString> systemPreferredCamera() const override;
+    void setCenterStageControlMode(int mode) override;
+    void setCenterStageEnabled(bool enabled) override;
+    void setUserPreferredCamera(const QString& uniqueID) override;
 
     std::shared_ptr<FakeCaptureDevice> add(const FakeCaptureDeviceState& state);
     void remove(const QString& uniqueID);
@@ -32,6 +35,7 @@ public:
     void setSupportsBackgroundReplacement(bool supported);
     // The user changes the settings; observers of the key paths that changed are told.
     void setVideoEffectSettings(const VideoEffectSettings& settings);
+    // Observers of the preferred-camera key paths are told of those that changed.
     void setPreferredCameras(std::optional<QString> user, std::optional<QString> system);
     // Runs `action` once, on the reading thread, right after the next read of the settings has
     // been answered: a test changes them exactly between a read and what the reader does next.

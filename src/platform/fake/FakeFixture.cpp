@@ -46,7 +46,17 @@ public:
 
     // A whole number within [minimum, maximum].
     std::optional<double> integer(const char* key, double minimum, double maximum) {
+        return integer(key, minimum, maximum, true);
+    }
+    // The same, or nothing without complaint when the key is absent.
+    std::optional<double> optionalInteger(const char* key, double minimum, double maximum) {
+        return integer(key, minimum, maximum, false);
+    }
+    std::optional<double> integer(const char* key, double minimum, double maximum, bool required) {
         const auto value = object_.value(QLatin1String(key));
+        if (value.isUndefined() && !required) {
+            return std::nullopt;
+        }
         const double number = value.toDouble(std::nan(""));
         if (!value.isDouble() || !std::isfinite(number) || number != std::trunc(number) ||
             number < minimum || number > maximum) {
@@ -132,6 +142,44 @@ SXAvailability availabilityOf(Reader& reader) {
         reader.string("availability", false, QStringLiteral("available")));
 }
 
+// A capture device's formats: [{"size": [w, h], "pixelFormat": "420v", "fps": [min, max],
+// "colorSpaces": [0, 1], "centerStage": true}, ...].
+QList<CaptureFormat> readFormats(Reader& device) {
+    QList<CaptureFormat> formats;
+    const auto array = device.array("formats");
+    for (qsizetype index = 0; index < array.size() && !device.failed(); ++index) {
+        auto reader = device.child(array[index], indexPath(device.path(), "formats", index));
+        auto format = std::make_shared<CaptureDeviceFormat>();
+        const auto size = reader.object().value(QStringLiteral("size")).toArray();
+        if (size.size() != 2 || !size[0].isDouble() || !size[1].isDouble()) {
+            reader.fail("size", "expected [width, height]");
+            break;
+        }
+        format->width = size[0].toInt();
+        format->height = size[1].toInt();
+        const auto code = fourCharCodeFromText(reader.string("pixelFormat", true));
+        if (!code) {
+            reader.fail("pixelFormat", "expected a four-character code");
+            break;
+        }
+        format->mediaSubtype = *code;
+        const auto fps = reader.object().value(QStringLiteral("fps")).toArray();
+        if (fps.size() == 2 && fps[0].toDouble() > 0 && fps[1].toDouble() >= fps[0].toDouble()) {
+            const double minimum = fps[0].toDouble();
+            const double maximum = fps[1].toDouble();
+            format->frameRateRanges = {
+                {minimum, maximum, MediaTime::make(1000, std::int32_t(std::lround(maximum * 1000))),
+                 MediaTime::make(1000, std::int32_t(std::lround(minimum * 1000)))}};
+        }
+        for (const auto& space : reader.array("colorSpaces")) {
+            format->supportedColorSpaces.append(space.toInt());
+        }
+        format->isCenterStageSupported = reader.boolean("centerStage", false);
+        formats.append(format);
+    }
+    return formats;
+}
+
 QList<FakeCaptureSourceSpec> readCaptureSources(Reader& root, const char* key) {
     QList<FakeCaptureSourceSpec> sources;
     const auto array = root.array(key);
@@ -152,6 +200,42 @@ QList<FakeCaptureSourceSpec> readCaptureSources(Reader& root, const char* key) {
             spec.captureDevice =
                 FakeCaptureDeviceSpec{captureReader.string("deviceType", true),
                                       captureReader.transportType("transportType")};
+            spec.captureDevice->position =
+                int(captureReader.optionalInteger("position", 0, 2).value_or(0));
+            spec.captureDevice->formats = readFormats(captureReader);
+            // A microphone's one format: {"sampleRate": 48000, "channels": 1, "bits": 24}.
+            const auto audioFormat = captureReader.object().value(QStringLiteral("audioFormat"));
+            if (!audioFormat.isUndefined()) {
+                auto formatReader = captureReader.child(
+                    audioFormat, captureReader.path() + QStringLiteral(".audioFormat"));
+                const auto rate = formatReader.integer("sampleRate", 8000, 768000);
+                const auto channels = formatReader.integer("channels", 1, 64);
+                const auto bits = formatReader.integer("bits", 8, 32);
+                if (rate && channels && bits) {
+                    auto format = std::make_shared<CaptureDeviceFormat>();
+                    format->mediaSubtype = linearPCMFormat;
+                    format->streamDescription = interleavedLinearPCM(
+                        *rate, std::uint32_t(*channels), std::uint32_t(*bits), false);
+                    spec.captureDevice->formats = {format};
+                }
+            }
+            spec.captureDevice->activeFormat = int(
+                captureReader
+                    .optionalInteger("activeFormat", 0,
+                                     std::max<qsizetype>(0, spec.captureDevice->formats.size() - 1))
+                    .value_or(0));
+            spec.captureDevice->activeColorSpace =
+                int(captureReader.optionalInteger("activeColorSpace", 0, 3).value_or(0));
+        }
+        const auto location = reader.string("uvcLocationID", false);
+        if (!location.isEmpty()) {
+            bool ok = false;
+            const auto value = location.toLongLong(&ok, 16);
+            if (ok && value > 0 && value <= UINT32_MAX) {
+                spec.uvcLocationID = value;
+            } else {
+                reader.fail("uvcLocationID", "expected a hexadecimal USB location");
+            }
         }
         const auto audio = reader.object().value(QStringLiteral("audioDevice"));
         if (!audio.isUndefined() && !audio.isNull()) {

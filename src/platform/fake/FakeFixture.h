@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/CaptureDeviceFormat.h"
 #include "platform/SXCaptureSource.h"
 #include "platform/SXDisplay.h"
 #include "platform/fake/FakeAudioHardware.h"
@@ -19,6 +20,10 @@ namespace tavrin {
 struct FakeCaptureDeviceSpec {
     QString deviceType;
     std::int32_t transportType = 0;
+    int position = 0;
+    QList<CaptureFormat> formats;
+    int activeFormat = 0;  // an index into `formats`
+    int activeColorSpace = 0;
 };
 
 struct FakeCaptureSourceSpec {
@@ -29,6 +34,8 @@ struct FakeCaptureSourceSpec {
     std::optional<FakeCaptureDeviceSpec> captureDevice;
     // For a microphone: the audio device of the same UID, when the audio hardware has one.
     std::optional<FakeAudioDeviceSpec> audioDevice;
+    // For a camera: the USB location of a UVC webcam behind it, plugged with the fixture.
+    std::optional<std::int64_t> uvcLocationID;
 };
 
 struct FakeDisplaySpec {

@@ -1,5 +1,7 @@
 #include "platform/fake/FakePlatform.h"
 
+#include "platform/fake/FakeUvcWebcam.h"
+
 namespace tavrin {
 
 FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
@@ -24,6 +26,11 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
         }
     });
     for (const auto& camera : fixture.cameras) {
+        // The USB side of a webcam stays plugged for the run; only its capture device comes
+        // and goes with the scenario.
+        if (camera.uvcLocationID) {
+            usb_.plug(makeFakeWebcam(*camera.uvcLocationID));
+        }
         plugCamera(camera);
     }
     for (const auto& microphone : fixture.microphones) {
@@ -54,6 +61,17 @@ void FakePlatform::plugCaptureSource(FakeDeviceKind kind, const FakeCaptureSourc
         device.uniqueID = spec.id;
         device.deviceType = spec.captureDevice->deviceType;
         device.transportType = spec.captureDevice->transportType;
+        device.position = spec.captureDevice->position;
+        device.formats = spec.captureDevice->formats;
+        if (spec.captureDevice->activeFormat < device.formats.size()) {
+            device.activeFormat = device.formats[spec.captureDevice->activeFormat];
+            if (!device.activeFormat->frameRateRanges.isEmpty()) {
+                const auto& range = device.activeFormat->frameRateRanges.first();
+                device.activeVideoMinFrameDuration = range.minFrameDuration;
+                device.activeVideoMaxFrameDuration = range.minFrameDuration;
+            }
+        }
+        device.activeColorSpace = spec.captureDevice->activeColorSpace;
         captureDevices_.add(device);
     }
     known_.withLock([&](KnownDevices& known) {

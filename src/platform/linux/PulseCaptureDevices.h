@@ -34,6 +34,9 @@ public:
     Subscription observeVideoEffect(const QString&, std::function<void()>) override { return {}; }
     std::optional<QString> userPreferredCamera() const override { return std::nullopt; }
     std::optional<QString> systemPreferredCamera() const override { return std::nullopt; }
+    void setCenterStageControlMode(int) override {}
+    void setCenterStageEnabled(bool) override {}
+    void setUserPreferredCamera(const QString&) override {}
 
     // What a capture device of this source reports for a key path; absent for a key path that
     // never changes here. Compared between states to tell observers.

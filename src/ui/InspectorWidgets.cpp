@@ -1,0 +1,102 @@
+#include "ui/InspectorWidgets.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStylePainter>
+
+#include "runtime/FourCharCode.h"
+#include "ui/ElidedLabel.h"
+#include "ui/InspectorRow.h"
+#include "ui/UiFonts.h"
+
+namespace tavrin {
+
+void ElidingComboBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const auto text =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, text.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+void ElidingComboBox::showPopup() {
+    // The list may be wider than the closed picker, so every title reads whole.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+    QComboBox::showPopup();
+}
+
+QComboBox* makePicker(const QString& accessibleName, QWidget* parent) {
+    auto* picker = new ElidingComboBox(parent);
+    picker->setAccessibleName(accessibleName);
+    picker->setFont(uiFont(FontRole::callout));
+    picker->setAttribute(Qt::WA_MacSmallSize);
+    picker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    picker->setMinimumContentsLength(6);
+    picker->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return picker;
+}
+
+QCheckBox* makeSwitch(const QString& accessibleName, QWidget* parent) {
+    auto* toggle = new QCheckBox(parent);
+    toggle->setAccessibleName(accessibleName);
+    return toggle;
+}
+
+ElidedLabel* makeIdentifierLabel(QWidget* parent) {
+    auto* label = new ElidedLabel(Qt::ElideMiddle, parent);
+    label->setFont(uiFont(FontRole::monospacedCallout));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+void setPickerItems(QComboBox* picker, const QStringList& titles, int current) {
+    QStringList present;
+    for (int i = 0; i < picker->count(); ++i) {
+        present.append(picker->itemText(i));
+    }
+    if (present != titles) {
+        const QSignalBlocker blocker(picker);
+        picker->clear();
+        picker->addItems(titles);
+    }
+    if (picker->currentIndex() != current) {
+        const QSignalBlocker blocker(picker);
+        picker->setCurrentIndex(current);
+    }
+    picker->setToolTip(picker->currentText());
+}
+
+TransportView::TransportView(QWidget* parent)
+    : QWidget(parent), name_(new QLabel(this)), code_(new QLabel(this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    name_->setFont(uiFont(FontRole::callout));
+    name_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    code_->setFont(uiFont(FontRole::monospacedCallout));
+    code_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    applyTextStyle(code_, TextStyle::secondary);
+    layout->addWidget(name_);
+    layout->addWidget(code_);
+    layout->addStretch(1);
+}
+
+void TransportView::setTransport(CaptureTransportType transport) {
+    const auto name = transport.displayName();
+    name_->setVisible(name.has_value());
+    name_->setText(name.value_or(QString()));
+    code_->setText(hfsTypeCodeText(FourCharCode(std::uint32_t(transport.rawValue))));
+}
+
+QString TransportView::text() const {
+    return name_->isVisibleTo(this) ? name_->text() + QLatin1Char(' ') + code_->text()
+                                    : code_->text();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QComboBox>
+#include <QString>
+#include <QWidget>
+
+#include "catalogue/CaptureTransportType.h"
+
+class QBoxLayout;
+class QCheckBox;
+class QLabel;
+
+namespace tavrin {
+
+class ElidedLabel;
+class InspectorSection;
+
+// A picker that cuts its shown choice at the tail when the pane is narrower than the title,
+// instead of clipping it mid-letter; the list shows whole titles.
+class ElidingComboBox final : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showPopup() override;
+};
+
+// Small builders the device inspectors share, so that equal rows look equal in each of them.
+
+// A small picker whose only name is for assistive technology: the row's label says what it is.
+QComboBox* makePicker(const QString& accessibleName, QWidget* parent = nullptr);
+// An on/off switch for a row, labelled only for assistive technology.
+QCheckBox* makeSwitch(const QString& accessibleName, QWidget* parent = nullptr);
+// A one-line identifier in the monospaced callout font, cut in the middle.
+ElidedLabel* makeIdentifierLabel(QWidget* parent = nullptr);
+// Replaces a picker's items when they differ, and selects `current` (or nothing).
+void setPickerItems(QComboBox* picker, const QStringList& titles, int current);
+
+// A transport's readable name beside its four-character code.
+class TransportView final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TransportView(QWidget* parent = nullptr);
+    void setTransport(CaptureTransportType transport);
+    QString text() const;
+
+private:
+    QLabel* name_;
+    QLabel* code_;
+};
+
+}  // namespace tavrin

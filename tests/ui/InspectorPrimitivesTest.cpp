@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <cmath>
+
+#include "ui/InspectorRow.h"
+#include "ui/InspectorSection.h"
+#include "ui/InspectorSliderRow.h"
+#include "ui/Settings.h"
+#include "ui/SparklineView.h"
+
+namespace tavrin {
+namespace {
+
+struct ParseCase {
+    const char* text;
+    std::optional<double> expected;
+};
+
+TEST(SliderEntryTest, ParsesCLocaleDecimalsClampsAndRejectsTheRest) {
+    const ParseCase cases[] = {
+        {"42", 42},
+        {"  17.5\t", 17.5},
+        {"\t-3", -3},
+        {"2.5e1", 25},
+        {"1E-2", 0.01},
+        {"+8", 8},
+        {".5", 0.5},
+        {"1000", 100},
+        {"-1e3", -50},
+        {"nan", std::nullopt},
+        {"inf", std::nullopt},
+        {"1e999", std::nullopt},
+        {"-", std::nullopt},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"abc", std::nullopt},
+        {"12abc", std::nullopt},
+        {"1,5", std::nullopt},
+        {"0x10", std::nullopt},
+        {"5 5", std::nullopt},
+        {"+-3", std::nullopt},
+        {"\n4", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseSliderEntry(QString::fromUtf8(c.text), -50, 100), c.expected)
+            << "text: \"" << c.text << "\"";
+    }
+    // A range given upside down still clamps into its two bounds.
+    EXPECT_EQ(parseSliderEntry(QStringLiteral("500"), 100, -50), 100);
+    // Digits of another script are not C-locale digits.
+    EXPECT_EQ(parseSliderEntry(QStringLiteral("\u0664\u0662"), 0, 100), std::nullopt);
+}
+
+TEST(SliderEntryTest, EditingStartsWithDecimalsByMagnitude) {
+    EXPECT_EQ(sliderEditStartText(-150), QStringLiteral("-150"));
+    EXPECT_EQ(sliderEditStartText(100), QStringLiteral("100"));
+    EXPECT_EQ(sliderEditStartText(42.25), QStringLiteral("42.2"));
+    EXPECT_EQ(sliderEditStartText(-10), QStringLiteral("-10.0"));
+    EXPECT_EQ(sliderEditStartText(3.14159), QStringLiteral("3.14"));
+    EXPECT_EQ(sliderEditStartText(0), QStringLiteral("0.00"));
+}
+
+class SliderRowTest : public ::testing::Test {
+protected:
+    SliderRowTest() : row_(QStringLiteral("Brightness"), -50, 100) {
+        row_.setValue(20);
+        row_.setReadout(QStringLiteral("20"));
+        row_.resize(320, 30);
+        row_.show();
+        QApplication::setActiveWindow(&row_);
+    }
+    void type(const QString& text) {
+        QTest::mouseClick(row_.readoutLabel(), Qt::LeftButton);
+        row_.editor()->setText(text);
+    }
+
+    InspectorSliderRow row_;
+    QSignalSpy edits_{&row_, &InspectorSliderRow::valueEdited};
+};
+
+TEST_F(SliderRowTest, AClickOnTheReadoutEditsAndReturnCommitsTheClampedNumber) {
+    QTest::mouseClick(row_.readoutLabel(), Qt::LeftButton);
+    ASSERT_TRUE(row_.isEditing());
+    EXPECT_EQ(row_.editor()->text(), QStringLiteral("20.0"));
+    row_.editor()->setText(QStringLiteral("  1e3 "));
+    QTest::keyClick(row_.editor(), Qt::Key_Return);
+    EXPECT_FALSE(row_.isEditing());
+    ASSERT_EQ(edits_.size(), 1);
+    EXPECT_EQ(edits_[0][0].toDouble(), 100);
+    EXPECT_EQ(row_.slider()->value(), row_.slider()->maximum());
+}
+
+TEST_F(SliderRowTest, BadTextEscapeAndFocusLossLeaveTheValueAlone) {
+    for (const auto* text : {"nan", "1e999", "-", "", "letters"}) {
+        type(QString::fromLatin1(text));
+        QTest::keyClick(row_.editor(), Qt::Key_Return);
+        EXPECT_FALSE(row_.isEditing()) << text;
+    }
+    type(QStringLiteral("7"));
+    QTest::keyClick(row_.editor(), Qt::Key_Escape);
+    EXPECT_FALSE(row_.isEditing());
+
+    QLineEdit elsewhere(&row_);
+    elsewhere.move(0, 0);
+    elsewhere.show();
+    type(QStringLiteral("9"));
+    elsewhere.setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(row_.isEditing());
+
+    EXPECT_EQ(edits_.size(), 0);
+    EXPECT_EQ(row_.value(), 20);
+}
+
+TEST_F(SliderRowTest, ADisabledRowNeitherEditsNorShowsTheTextCursor) {
+    EXPECT_EQ(row_.readoutLabel()->cursor().shape(), Qt::IBeamCursor);
+    row_.setEnabled(false);
+    QTest::mouseClick(row_.readoutLabel(), Qt::LeftButton);
+    EXPECT_FALSE(row_.isEditing());
+    EXPECT_FALSE(row_.readoutLabel()->testAttribute(Qt::WA_SetCursor));
+}
+
+TEST_F(SliderRowTest, ANaNValueLeavesTheSliderWhereItWas) {
+    const int before = row_.slider()->value();
+    row_.setValue(std::nan(""));
+    EXPECT_EQ(row_.value(), 20);
+    EXPECT_EQ(row_.slider()->value(), before);
+    EXPECT_EQ(edits_.size(), 0);  // the model's own values are not echoed back as edits
+}
+
+TEST_F(SliderRowTest, BoundsInTheWrongOrderGiveAUsableSlider) {
+    row_.setRange(65535, -1);
+    EXPECT_EQ(row_.lower(), -1);
+    EXPECT_EQ(row_.upper(), 65535);
+    EXPECT_EQ(row_.slider()->maximum() - row_.slider()->minimum(), 65536);
+    row_.slider()->setValue(row_.slider()->maximum());
+    ASSERT_EQ(edits_.size(), 1);
+    EXPECT_EQ(edits_[0][0].toDouble(), 65535);
+}
+
+TEST(SparklineTest, AZeroWidthRangeStillDrawsInsideTheBox) {
+    const double phase = sparklinePhase(QStringLiteral("Zoom"));
+    for (const double value : {0.0, 5.0, -5.0}) {
+        const auto heights = sparklineHeights(value, 5, 5, phase);
+        for (const double h : heights) {
+            EXPECT_TRUE(std::isfinite(h));
+            EXPECT_GE(h, 0.02);
+            EXPECT_LE(h, 0.98);
+        }
+    }
+    const auto points = sparklinePoints(sparklineHeights(1, 0, 1, phase), QSizeF(38, 14));
+    EXPECT_EQ(points.front().x(), 0);
+    EXPECT_EQ(points.back().x(), 38);
+    SparklineView view(QStringLiteral("Zoom"));
+    view.setValue(5, 5, 5);
+    EXPECT_FALSE(view.grab().isNull());
+}
+
+TEST(SparklineTest, TheShapeFollowsTheLabelAndTheValueWithinARun) {
+    const auto a = sparklineHeights(0.3, 0, 1, sparklinePhase(QStringLiteral("Gain")));
+    EXPECT_EQ(a, sparklineHeights(0.3, 0, 1, sparklinePhase(QStringLiteral("Gain"))));
+    const auto higher = sparklineHeights(0.8, 0, 1, sparklinePhase(QStringLiteral("Gain")));
+    EXPECT_GT(higher[0], a[0]);
+    const double phase = sparklinePhase(QStringLiteral("Gain"));
+    EXPECT_GT(phase, -M_PI);
+    EXPECT_LT(phase, M_PI);
+}
+
+class SectionTest : public ::testing::Test {
+protected:
+    SectionTest() { openSettings()->clear(); }
+    ~SectionTest() override { openSettings()->clear(); }
+};
+
+TEST_F(SectionTest, TheOpenStateIsSharedByTitleAndSurvivesANewSection) {
+    QWidget window;
+    auto* first = new InspectorSection(QStringLiteral("General"), false, &window);
+    auto* twin = new InspectorSection(QStringLiteral("General"), false, &window);
+    auto* other = new InspectorSection(QStringLiteral("Other"), false, &window);
+    EXPECT_FALSE(first->isExpanded());
+    EXPECT_EQ(first->toggleButton()->text(), QStringLiteral("Show"));
+
+    QTest::mouseClick(first->toggleButton(), Qt::LeftButton);
+    EXPECT_TRUE(first->isExpanded());
+    EXPECT_TRUE(twin->isExpanded());
+    EXPECT_FALSE(other->isExpanded());
+    EXPECT_EQ(first->toggleButton()->text(), QStringLiteral("Hide"));
+    EXPECT_EQ(openSettings()->value(QStringLiteral("inspector.section.General.expanded")),
+              QVariant(true));
+
+    // A later window's section, created closed by default, opens as the user left it.
+    QWidget later;
+    InspectorSection again(QStringLiteral("General"), false, &later);
+    EXPECT_TRUE(again.isExpanded());
+    EXPECT_TRUE(again.contentArea()->isVisibleTo(&again));
+}
+
+TEST_F(SectionTest, ADamagedStoredStateGivesTheCallersDefault) {
+    openSettings()->setValue(SettingsKey::inspectorSectionExpanded(QStringLiteral("UVC Image")),
+                             QStringLiteral("perhaps"));
+    InspectorSection section(QStringLiteral("UVC Image"), true);
+    EXPECT_TRUE(section.isExpanded());
+}
+
+TEST_F(SectionTest, TheButtonFadesInWhileThePointerIsOverTheHeader) {
+    InspectorSection section(QStringLiteral("General"), true);
+    section.resize(300, 200);
+    section.show();
+    EXPECT_EQ(section.toggleOpacity(), 0);
+    QEvent enter(QEvent::HoverEnter);
+    QApplication::sendEvent(section.toggleButton()->parentWidget(), &enter);
+    QTest::qWait(InspectorSection::fadeMilliseconds + 80);
+    EXPECT_EQ(section.toggleOpacity(), 1);
+    QEvent leave(QEvent::HoverLeave);
+    QApplication::sendEvent(section.toggleButton()->parentWidget(), &leave);
+    QTest::qWait(InspectorSection::fadeMilliseconds + 80);
+    EXPECT_EQ(section.toggleOpacity(), 0);
+}
+
+TEST(InspectorRowTest, ALongLabelIsCutToItsColumnAndKeptInTheTooltip) {
+    InspectorRow row(QStringLiteral("Backlight Compensation Of A Very Long Kind"));
+    row.setText(QStringLiteral("12"));
+    EXPECT_EQ(row.text(), QStringLiteral("12"));
+    EXPECT_TRUE(row.valueLabel()->textInteractionFlags() & Qt::TextSelectableByMouse);
+    const auto* label = row.findChildren<QLabel*>().first();
+    EXPECT_EQ(label->width(), InspectorRow::labelWidth);
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(label->toolTip(), row.label());
+}
+
+}  // namespace
+}  // namespace tavrin
