@@ -21,4 +21,21 @@ QColor tintColor(StatusTint tint, const QPalette& palette) {
     return palette.color(QPalette::PlaceholderText);
 }
 
+QColor redColor(const QPalette& palette) {
+    return isDarkPalette(palette) ? QColor(0xff, 0x45, 0x3a) : QColor(0xff, 0x3b, 0x30);
+}
+
+QColor tertiaryColor(const QPalette& palette) {
+    return withOpacity(palette.color(QPalette::WindowText), 0.26);
+}
+
+QColor quaternaryColor(const QPalette& palette) {
+    return withOpacity(palette.color(QPalette::WindowText), 0.1);
+}
+
+QColor withOpacity(QColor color, qreal opacity) {
+    color.setAlphaF(color.alphaF() * opacity);
+    return color;
+}
+
 }  // namespace tavrin

@@ -23,6 +23,16 @@ QFont uiFont(FontRole role) {
             font.setPointSizeF(base * 1.6);
             font.setWeight(QFont::DemiBold);
             break;
+        case FontRole::title2:
+            font.setPointSizeF(base * 1.3);
+            font.setWeight(QFont::DemiBold);
+            break;
+        case FontRole::title3:
+            font.setPointSizeF(base * 1.15);
+            break;
+        case FontRole::subheadline:
+            font.setPointSizeF(base * 0.88);
+            break;
         case FontRole::callout:
             font.setPointSizeF(base * 0.95);
             break;
@@ -31,6 +41,9 @@ QFont uiFont(FontRole role) {
             break;
         case FontRole::caption:
             font.setPointSizeF(base * 0.82);
+            break;
+        case FontRole::caption2:
+            font.setPointSizeF(base * 0.76);
             break;
         case FontRole::sectionHeader:
             font.setPointSizeF(base * 0.82);
@@ -49,6 +62,12 @@ QFont uiFont(FontRole role) {
             font = fixedAt(0.82);
             break;
     }
+    return font;
+}
+
+QFont uiFont(FontRole role, QFont::Weight weight) {
+    QFont font = uiFont(role);
+    font.setWeight(weight);
     return font;
 }
 

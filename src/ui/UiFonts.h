@@ -10,9 +10,13 @@ enum class FontRole {
     body,
     headline,
     title,
+    title2,
+    title3,
     callout,
+    subheadline,
     footnote,
     caption,
+    caption2,
     sectionHeader,
     monospaced,
     // The fixed-pitch font at the callout, footnote and caption sizes, for identifiers, codes and
@@ -23,5 +27,7 @@ enum class FontRole {
 };
 
 QFont uiFont(FontRole role);
+// The role's font at another weight, for the emphasised labels of sections and pills.
+QFont uiFont(FontRole role, QFont::Weight weight);
 
 }  // namespace tavrin
