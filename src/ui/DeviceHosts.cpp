@@ -6,6 +6,7 @@
 
 #include "app/AppContext.h"
 #include "catalogue/DeviceStore.h"
+#include "ui/DeviceCanvas.h"
 #include "ui/EventLogPane.h"
 #include "ui/InspectorView.h"
 #include "ui/PlaceholderView.h"
@@ -65,16 +66,32 @@ CanvasHost::CanvasHost(DeviceStore& store, WindowState& state, QWidget* parent)
                  parent) {
     setAccessibleName(QStringLiteral("Device"));
     refresh();
+    // After the host's own refresh, which shows the page or the placeholder.
+    connect(selected(), &SelectedDevice::entryChanged, this, &CanvasHost::rebuild);
+    rebuild();
 }
 
 QWidget* CanvasHost::makeStandIn(QLabel* name) {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(20, 20, 20, 20);
-    name->setFont(uiFont(FontRole::title));
-    layout->addWidget(name);
-    layout->addStretch(1);
-    return page;
+    // The name stays out of sight: the canvas shows it in its header.
+    Q_UNUSED(name);
+    page_ = new QWidget;
+    auto* layout = new QVBoxLayout(page_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return page_;
+}
+
+void CanvasHost::rebuild() {
+    const auto& entry = selected()->entry();
+    if (canvas_ && entry && entry->id() == canvas_->entry().id()) {
+        return;
+    }
+    delete canvas_;
+    canvas_ = nullptr;
+    if (!entry || !page_) {
+        return;
+    }
+    canvas_ = new DeviceCanvas(*entry, page_);
+    page_->layout()->addWidget(canvas_);
 }
 
 static_assert(EventLogPane::headerHeight == LogHost::headerHeight,

@@ -8,6 +8,7 @@ class QStackedLayout;
 namespace tavrin {
 
 class AppContext;
+class DeviceCanvas;
 class DeviceStore;
 class EventLogPane;
 class InspectorView;
@@ -44,14 +45,25 @@ private:
     QLabel* name_;
 };
 
-// The upper centre pane: the device's canvas, or "Select a Device".
+// The upper centre pane: the device's canvas, or "Select a Device". The canvas is built anew
+// when another device is selected, and only then, so that its live sections start and stop with
+// the selection.
 class CanvasHost final : public DeviceHost {
     Q_OBJECT
 public:
     CanvasHost(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
 
+    // The selected device's canvas; null without a selection.
+    DeviceCanvas* canvas() const { return canvas_; }
+
 protected:
     QWidget* makeStandIn(QLabel* name) override;
+
+private:
+    void rebuild();
+
+    QWidget* page_ = nullptr;
+    DeviceCanvas* canvas_ = nullptr;
 };
 
 // The lower centre pane: the device's event log, or "No device selected". Each selected device
