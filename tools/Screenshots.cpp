@@ -18,6 +18,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "runtime/QtMainThreadQueue.h"
 #include "ui/AppDelegate.h"
+#include "ui/DeviceCanvas.h"
 #include "ui/DeviceHosts.h"
 #include "ui/EventLogPane.h"
 #include "ui/EventLogView.h"
@@ -61,6 +62,26 @@ bool saveInspector(WindowTab& tab, const QString& directory, const QString& name
     }
     auto* content = inspector->widget();
     const int width = inspector->viewport()->width();
+    const auto path = QDir(directory).filePath(name + QStringLiteral(".png"));
+    const QSize before = content->size();
+    content->resize(width, content->heightForWidth(width) > 0 ? content->heightForWidth(width)
+                                                              : content->sizeHint().height());
+    const bool saved = content->grab().save(path);
+    content->resize(before);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+// The selected device's whole canvas page, as tall as its content, at the pane's width.
+bool saveCanvas(WindowTab& tab, const QString& directory, const QString& name) {
+    settle();
+    auto* canvas = tab.split().center()->canvasHost()->canvas();
+    if (!canvas || !canvas->widget()) {
+        std::printf("FAILED %s: no canvas\n", qPrintable(name));
+        return false;
+    }
+    auto* content = canvas->widget();
+    const int width = canvas->viewport()->width();
     const auto path = QDir(directory).filePath(name + QStringLiteral(".png"));
     const QSize before = content->size();
     content->resize(width, content->heightForWidth(width) > 0 ? content->heightForWidth(width)
@@ -163,6 +184,25 @@ int main(int argc, char** argv) {
                                                QItemSelectionModel::Select);
         ok &= save(*window, output, QStringLiteral("12-log-all-microphones"));
     }
+
+    // The device pages: a camera with its formats table; a microphone whose configuration lock
+    // counts down; the same microphone held exclusively.
+    auto* pageTab = window->currentTab();
+    pageTab->split().center()->setLogHeight(120);
+    pageTab->state().setSelection(store.cameraDiscovery().cameras().first()->uuid());
+    ok &= save(*window, output, QStringLiteral("13-camera-page-window"));
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("13-camera-page"));
+    auto microphone = store.microphoneDiscovery().microphones().last();
+    pageTab->state().setSelection(microphone->uuid());
+    microphone->configurationLock().lock();
+    settle(1200);  // one tick of the countdown
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("14-microphone-lock-counting"));
+    microphone->configurationLock().unlock();
+    microphone->audioHogMode().take();
+    microphone->audioHogMode().keepIndefinitely();
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("15-exclusive-access-held"));
+    ok &= save(*window, output, QStringLiteral("15-exclusive-access-window"));
+    microphone->audioHogMode().release();
 
     ToolbarCustomizeDialog dialog(delegate.toolbarConfiguration(), window);
     dialog.show();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -14,7 +15,6 @@
 #include "ui/InspectorRow.h"
 #include "ui/SectionHeader.h"
 #include "ui/StatusColors.h"
-#include "ui/SymbolIcons.h"
 #include "ui/UiFonts.h"
 
 namespace tavrin {
@@ -39,25 +39,40 @@ constexpr ColumnWidth columnWidthTable[] = {
 };
 
 // The "Active" column's mark, centred in its cell: a filled check in the accent colour on the
-// active format's row, a faint circle on the others.
+// active format's row, a faint ring on the others. Drawn rather than taken from the icon theme,
+// whose check emblems lose their inner mark when tinted to one colour.
 class ActiveMarkDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);  // the row's background
         const bool isActive = index.data(CameraFormatsModel::isActiveRole).toBool();
         const auto& palette = option.palette;
-        const int side = 14;
-        const auto pixmap =
-            isActive ? tintedSymbol(QStringLiteral("checkmark.circle.fill"), side,
-                                    palette.color(QPalette::Highlight),
-                                    painter->device()->devicePixelRatioF())
-                     : tintedSymbol(QStringLiteral("circle"), side, tertiaryColor(palette),
-                                    painter->device()->devicePixelRatioF());
-        QRect target(0, 0, side, side);
-        target.moveCenter(option.rect.center());
-        painter->drawPixmap(target, pixmap);
+        constexpr qreal side = 13;
+        QRectF mark(0, 0, side, side);
+        mark.moveCenter(QRectF(option.rect).center());
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        if (isActive) {
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(palette.color(QPalette::Highlight));
+            painter->drawEllipse(mark);
+            QPen check(palette.color(QPalette::HighlightedText), 1.6);
+            check.setCapStyle(Qt::RoundCap);
+            check.setJoinStyle(Qt::RoundJoin);
+            painter->setPen(check);
+            const QPointF origin = mark.topLeft();
+            const QPointF points[] = {origin + QPointF(3.6, 6.8), origin + QPointF(5.7, 8.9),
+                                      origin + QPointF(9.6, 4.4)};
+            painter->drawPolyline(points, 3);
+        } else {
+            painter->setPen(QPen(tertiaryColor(palette), 1.2));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawEllipse(mark.adjusted(0.6, 0.6, -0.6, -0.6));
+        }
+        painter->restore();
     }
 };
 
@@ -93,7 +108,11 @@ CameraFormatsTable::CameraFormatsTable(std::shared_ptr<CameraDevice> camera, QWi
     table_->verticalHeader()->setDefaultSectionSize(rowHeight);
     table_->verticalHeader()->setMinimumSectionSize(rowHeight);
     auto* columns = table_->horizontalHeader();
-    columns->setFixedHeight(headerHeight);
+    // The fixed height leaves 36 points beyond the rows: the header takes what a sideways scroll
+    // bar doesn't, so that rows are never hidden behind one.
+    const int scrollBarExtent =
+        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_->horizontalScrollBar());
+    columns->setFixedHeight(std::max(minimumHeaderHeight, 36 - scrollBarExtent));
     columns->setHighlightSections(false);
     columns->setSectionsClickable(false);
     columns->setSectionResizeMode(QHeaderView::Fixed);

@@ -20,7 +20,7 @@ class CameraFormatsTable final : public QWidget {
     Q_OBJECT
 public:
     static constexpr int rowHeight = 24;
-    static constexpr int headerHeight = 28;
+    static constexpr int minimumHeaderHeight = 20;
 
     explicit CameraFormatsTable(std::shared_ptr<CameraDevice> camera, QWidget* parent = nullptr);
 

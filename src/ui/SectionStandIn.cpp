@@ -18,11 +18,13 @@ SectionStandIn::SectionStandIn(const QString& title, QWidget* parent)
                                SectionPanel::padding);
     layout->setSpacing(4);
     auto* heading = makeValueLabel(title, FontRole::subheadline, TextStyle::secondary, this);
+    heading->setWordWrap(false);
     heading->setFont(uiFont(FontRole::subheadline, QFont::Medium));
     layout->addWidget(heading, 0, Qt::AlignCenter);
-    layout->addWidget(makeValueLabel(QStringLiteral("Not available in this version"),
-                                     FontRole::caption, TextStyle::tertiary, this),
-                      0, Qt::AlignCenter);
+    auto* note = makeValueLabel(QStringLiteral("Not available in this version"), FontRole::caption,
+                                TextStyle::tertiary, this);
+    note->setWordWrap(false);
+    layout->addWidget(note, 0, Qt::AlignCenter);
     setMinimumHeight(80);
 }
 

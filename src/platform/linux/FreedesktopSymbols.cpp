@@ -45,15 +45,13 @@ const QHash<QString, QString>& symbolTable() {
         {QStringLiteral("lock"), QStringLiteral("object-locked")},
         {QStringLiteral("lock.open"), QStringLiteral("object-unlocked")},
         {QStringLiteral("lock.fill"), QStringLiteral("object-locked")},
-        // The device canvas: pills and the formats table.
+        // The device pages' pills.
         {QStringLiteral("viewfinder"), QStringLiteral("view-preview")},
         {QStringLiteral("speedometer"), QStringLiteral("speedometer")},
         {QStringLiteral("rectangle.dashed"), QStringLiteral("select-rectangular")},
         {QStringLiteral("rectangle"), QStringLiteral("draw-rectangle")},
         {QStringLiteral("person.fill.questionmark"), QStringLiteral("user-busy")},
         {QStringLiteral("mic.slash.fill"), QStringLiteral("microphone-sensitivity-muted")},
-        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("emblem-checked")},
-        {QStringLiteral("circle"), QStringLiteral("draw-circle")},
     };
     return table;
 }
