@@ -1,6 +1,5 @@
 #include "ui/DeviceHosts.h"
 
-#include <QLabel>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -21,40 +20,24 @@ DeviceHost::DeviceHost(DeviceStore& store, WindowState& state, PlaceholderView* 
     : QWidget(parent),
       selected_(new SelectedDevice(store, state, this)),
       stack_(new QStackedLayout(this)),
-      placeholder_(placeholder),
-      name_(new QLabel(this)) {
-    name_->hide();  // until the device's page takes it
+      placeholder_(placeholder) {
     placeholder_->setParent(this);
     stack_->addWidget(placeholder_);
-    name_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(selected_, &SelectedDevice::entryChanged, this, &DeviceHost::refresh);
-    connect(selected_, &SelectedDevice::nameChanged, this, &DeviceHost::refresh);
-}
-
-QWidget* DeviceHost::makeStandIn(QLabel* name) {
-    return name;
 }
 
 bool DeviceHost::showsPlaceholder() const {
     return stack_->currentWidget() == placeholder_;
 }
 
-QString DeviceHost::standInText() const {
-    return name_->text();
-}
-
 void DeviceHost::refresh() {
-    const auto& entry = selected_->entry();
-    if (!entry) {
+    if (!selected_->entry()) {
         stack_->setCurrentWidget(placeholder_);
         return;
     }
     if (stack_->count() == 1) {
-        stack_->addWidget(makeStandIn(name_));
-        // A page that took the name into its layout shows it; one that left it here doesn't.
-        name_->setVisible(name_->parentWidget() != this);
+        stack_->addWidget(makePage());
     }
-    name_->setText(entry->localizedName());
     stack_->setCurrentIndex(1);
 }
 
@@ -71,9 +54,7 @@ CanvasHost::CanvasHost(DeviceStore& store, WindowState& state, QWidget* parent)
     rebuild();
 }
 
-QWidget* CanvasHost::makeStandIn(QLabel* name) {
-    // The name stays out of sight: the canvas shows it in its header.
-    Q_UNUSED(name);
+QWidget* CanvasHost::makePage() {
     page_ = new QWidget;
     auto* layout = new QVBoxLayout(page_);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -108,13 +89,10 @@ LogHost::LogHost(DeviceStore& store, WindowState& state, QWidget* parent)
     connect(selected(), &SelectedDevice::entryChanged, this, &LogHost::showPane);
 }
 
-QWidget* LogHost::makeStandIn(QLabel* name) {
+QWidget* LogHost::makePage() {
     page_ = new QWidget;
     auto* layout = new QVBoxLayout(page_);
     layout->setContentsMargins(0, 0, 0, 0);
-    // The pane's header names no device: the host's name label stays an empty spot.
-    name->setParent(page_);
-    name->setGeometry(0, 0, 0, 0);
     showPane();
     return page_;
 }
@@ -149,9 +127,7 @@ InspectorHost::InspectorHost(AppContext& context, WindowState& state, QWidget* p
     rebuild();
 }
 
-QWidget* InspectorHost::makeStandIn(QLabel* name) {
-    // The name stays out of sight: the inspector shows it in its first row.
-    Q_UNUSED(name);
+QWidget* InspectorHost::makePage() {
     page_ = new QWidget;
     auto* layout = new QVBoxLayout(page_);
     layout->setContentsMargins(0, 0, 0, 0);

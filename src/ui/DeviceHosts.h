@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class QLabel;
 class QStackedLayout;
 
 namespace tavrin {
@@ -16,23 +15,20 @@ class PlaceholderView;
 class SelectedDevice;
 class WindowState;
 
-// The three panes that turn a window's selection into a device's view or a placeholder. Until
-// the device views exist, a selected device shows its name as a stand-in.
+// The three panes that turn a window's selection into a device's view or a placeholder.
 class DeviceHost : public QWidget {
     Q_OBJECT
 public:
     // The placeholder shown without a selected device.
     PlaceholderView* placeholder() const { return placeholder_; }
     bool showsPlaceholder() const;
-    // The selected device's name as the stand-in shows it.
-    QString standInText() const;
 
 protected:
     DeviceHost(DeviceStore& store, WindowState& state, PlaceholderView* placeholder,
                QWidget* parent);
-    // Builds the widget shown for a device; called once. A page that doesn't put `name` into a
-    // layout of its own leaves it hidden.
-    virtual QWidget* makeStandIn(QLabel* name);
+    // Builds the page shown while a device is selected; called once. The page follows the
+    // selection itself.
+    virtual QWidget* makePage() = 0;
 
     SelectedDevice* selected() const { return selected_; }
     // Shows the selection; each pane calls it once it is built.
@@ -42,7 +38,6 @@ private:
     SelectedDevice* selected_;
     QStackedLayout* stack_;
     PlaceholderView* placeholder_;
-    QLabel* name_;
 };
 
 // The upper centre pane: the device's canvas, or "Select a Device". The canvas is built anew
@@ -57,7 +52,7 @@ public:
     DeviceCanvas* canvas() const { return canvas_; }
 
 protected:
-    QWidget* makeStandIn(QLabel* name) override;
+    QWidget* makePage() override;
 
 private:
     void rebuild();
@@ -84,7 +79,7 @@ signals:
     void toggleLogRequested();
 
 protected:
-    QWidget* makeStandIn(QLabel* name) override;
+    QWidget* makePage() override;
 
 private:
     void showPane();
@@ -105,7 +100,7 @@ public:
     InspectorView* inspector() const { return inspector_; }
 
 protected:
-    QWidget* makeStandIn(QLabel* name) override;
+    QWidget* makePage() override;
 
 private:
     void rebuild();

@@ -87,12 +87,17 @@ TEST_F(SplitWidgetTest, WithoutASelectionEveryPaneShowsItsPlaceholder) {
     state_.setSelection(*camera);
     env_.settleAll();
     EXPECT_FALSE(split.inspector()->showsPlaceholder());
-    EXPECT_EQ(split.inspector()->standInText(), QStringLiteral("HD Pro Webcam"));
-    // The stand-in follows the name.
-    env_.fake().setLocalizedName(FakeDeviceKind::camera, QStringLiteral("0x1420000046d0825"),
-                                 QStringLiteral("Renamed Webcam"));
+    EXPECT_FALSE(split.center()->canvasHost()->showsPlaceholder());
+    EXPECT_FALSE(split.center()->logHost()->showsPlaceholder());
+    EXPECT_TRUE(split.inspector()->inspector());
+    EXPECT_TRUE(split.center()->canvasHost()->canvas());
+    EXPECT_TRUE(split.center()->logHost()->pane());
+
+    // Back to no selection: the placeholders again.
+    state_.setSelection({});
     env_.settleAll();
-    EXPECT_EQ(split.center()->canvasHost()->standInText(), QStringLiteral("Renamed Webcam"));
+    EXPECT_TRUE(split.inspector()->showsPlaceholder());
+    EXPECT_TRUE(split.center()->canvasHost()->showsPlaceholder());
 }
 
 TEST_F(SplitWidgetTest, SidePanesToggleAndKeepTheirLimits) {
