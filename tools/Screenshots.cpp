@@ -95,6 +95,10 @@ bool saveCanvas(WindowTab& tab, const QString& directory, const QString& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Fresh preferences, never the user's; the directory outlives the application, which saves
+    // them on its way out.
+    QTemporaryDir preferences;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
     QApplication application(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: tavrin_screenshots OUTPUT_DIRECTORY\n");
@@ -102,9 +106,6 @@ int main(int argc, char** argv) {
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
-    // Fresh preferences, never the user's.
-    QTemporaryDir preferences;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
     installIconThemeFallback();
 
     auto queue = std::make_unique<QtMainThreadQueue>();

@@ -9,8 +9,9 @@
 // The window's benchmarks run on the offscreen platform with preferences of their own.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    // Outlives the application, which saves the preferences on its way out.
     QTemporaryDir preferences;
+    QApplication application(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
     tavrin::installIconThemeFallback();
     benchmark::Initialize(&argc, argv);

@@ -41,6 +41,9 @@ void AudioHogModeController::take() {
     if (!device) {
         return;
     }
+    // Listening before asking: an answer that comes between the read-back and a later
+    // registration would reach nobody, and a granted hold would then be given back as failed.
+    listenForAnswer(*device);
     auto& hardware = context_.platform().audioHardware();
     const auto ownPID = currentProcessID();
     if (hardware.setPropertyData(*device, hogModeAddress, ownPID) != OSStatusCode::noError) {
@@ -51,14 +54,13 @@ void AudioHogModeController::take() {
     if (owner == ownPID) {
         taken();
     } else if (owner == -1) {
-        awaitAnswer(*device);
+        awaitAnswer();
     } else {
         failed(/*giveDeviceBack=*/true);
     }
 }
 
-void AudioHogModeController::awaitAnswer(ObjectID device) {
-    setState(HogModeState::taking());
+void AudioHogModeController::listenForAnswer(ObjectID device) {
     answerListener_ = AudioPropertyListener::registered(
         context_.platform().audioHardware(), device, hogModeAddress,
         [&queue = context_.queue(), self = QPointer(this)](const auto&) {
@@ -68,6 +70,12 @@ void AudioHogModeController::awaitAnswer(ObjectID device) {
                 }
             });
         });
+}
+
+// The answer's news is posted to this thread, so it is handled after `take` has returned and
+// the state says `taking`.
+void AudioHogModeController::awaitAnswer() {
+    setState(HogModeState::taking());
     answerDeadline_ = context_.queue().schedule(answerTimeout, [self = QPointer(this)] {
         if (self && self->state_.kind == HogModeState::Kind::taking) {
             self->failed(/*giveDeviceBack=*/true);

@@ -70,7 +70,8 @@ signals:
     void stateChanged();
 
 private:
-    void awaitAnswer(ObjectID device);
+    void listenForAnswer(ObjectID device);
+    void awaitAnswer();
     void answerArrived();
     void stopAwaitingAnswer();
     void taken();

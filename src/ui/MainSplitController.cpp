@@ -15,7 +15,8 @@ MainSplitController::MainSplitController(AppContext& context, WindowState& state
           new SidebarViewController(context.deviceStore(), context.platform().symbols(), state)),
       center_(new VerticalSplitController(context.deviceStore(), state)),
       inspector_(new InspectorHost(context, state)),
-      lastOpenWidths_{260, 0, 300} {
+      lastOpenWidths_{260, 0, 300},
+      saver_([this] { openSettings()->setValue(SettingsKey::mainSplit, saveState()); }) {
     setHandleWidth(1);
     // A thin visible line, as a split's divider reads on this desktop.
     setStyleSheet(QStringLiteral("QSplitter::handle { background-color: palette(mid); }"));
@@ -117,8 +118,12 @@ std::optional<int> MainSplitController::inspectorDivider() const {
     return handle(2)->geometry().center().x();
 }
 
+MainSplitController::~MainSplitController() {
+    saver_.flush();
+}
+
 void MainSplitController::save() {
-    openSettings()->setValue(SettingsKey::mainSplit, saveState());
+    saver_.schedule();
 }
 
 }  // namespace tavrin

@@ -2,6 +2,8 @@
 
 #include <QSplitter>
 
+#include "ui/DeferredSave.h"
+
 namespace tavrin {
 
 class AppContext;
@@ -24,6 +26,7 @@ public:
     static constexpr double preferredFraction = 0.21;
 
     MainSplitController(AppContext& context, WindowState& state, QWidget* parent = nullptr);
+    ~MainSplitController() override;
 
     SidebarViewController* sidebar() const { return sidebar_; }
     VerticalSplitController* center() const { return center_; }
@@ -56,6 +59,7 @@ private:
     InspectorHost* inspector_;
     QList<int> lastOpenWidths_;
     bool sized_ = false;
+    DeferredSave saver_;
 };
 
 }  // namespace tavrin

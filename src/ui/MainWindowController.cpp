@@ -31,7 +31,8 @@ MainWindowController::MainWindowController(AppDelegate& delegate, AppContext& co
       toolbarConfiguration_(toolbarConfiguration),
       tabs_(new QTabWidget(this)),
       toolbar_(new QToolBar(QStringLiteral("Toolbar"), this)),
-      strip_(new ToolbarStrip(toolbarConfiguration, toolbar_)) {
+      strip_(new ToolbarStrip(toolbarConfiguration, toolbar_)),
+      frameSaver_([this] { openSettings()->setValue(SettingsKey::mainWindow, saveGeometry()); }) {
     setWindowTitle(QStringLiteral("Tavrin"));
     setMinimumSize(minimumSize);
     resize(defaultSize);
@@ -279,8 +280,13 @@ void MainWindowController::customizeToolbar() {
     dialog.exec();
 }
 
+MainWindowController::~MainWindowController() {
+    frameSaver_.flush();
+}
+
 void MainWindowController::closeEvent(QCloseEvent* event) {
     saveFrame();
+    frameSaver_.flush();
     QMainWindow::closeEvent(event);
 }
 
@@ -307,7 +313,7 @@ void MainWindowController::changeEvent(QEvent* event) {
 
 void MainWindowController::saveFrame() {
     if (isVisible() && delegate_.isFrameAutosaved(this)) {
-        openSettings()->setValue(SettingsKey::mainWindow, saveGeometry());
+        frameSaver_.schedule();
     }
 }
 

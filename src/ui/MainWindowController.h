@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include "ui/DeferredSave.h"
+
 class QAction;
 class QTabWidget;
 class QToolBar;
@@ -27,6 +29,7 @@ public:
 
     MainWindowController(AppDelegate& delegate, AppContext& context,
                          ToolbarConfiguration& toolbarConfiguration);
+    ~MainWindowController() override;
 
     WindowTab* currentTab() const;
     QList<WindowTab*> tabs() const;
@@ -79,6 +82,7 @@ private:
     QString subtitle_;
     QObject* tabWatcher_ = nullptr;
     bool refreshPending_ = false;
+    DeferredSave frameSaver_;
 };
 
 }  // namespace tavrin

@@ -1,5 +1,8 @@
 #include "ui/Settings.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
 #include <cmath>
 
 namespace tavrin {
@@ -8,9 +11,15 @@ QString SettingsKey::inspectorSectionExpanded(const QString& title) {
     return QStringLiteral("inspector.section.") + title + QStringLiteral(".expanded");
 }
 
-std::unique_ptr<QSettings> openSettings() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Tavrin"), QStringLiteral("Tavrin"));
+QSettings* openSettings() {
+    // Owned by the application, which saves it on the way out.
+    static QPointer<QSettings> settings;
+    if (!settings) {
+        settings =
+            new QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tavrin"),
+                          QStringLiteral("Tavrin"), QCoreApplication::instance());
+    }
+    return settings;
 }
 
 std::optional<double> storedLength(const QString& key) {

@@ -2,7 +2,7 @@
 
 #include <QSettings>
 #include <QString>
-#include <memory>
+#include <optional>
 
 namespace tavrin {
 
@@ -19,9 +19,11 @@ QString inspectorSectionExpanded(const QString& title);
 }  // namespace SettingsKey
 
 // The preferences store: organisation and application "Tavrin", in the user's configuration
-// directory (tests point it elsewhere with QSettings::setPath). Every value read from it is
-// checked, so a damaged file gives the defaults.
-std::unique_ptr<QSettings> openSettings();
+// directory (tests point it elsewhere with QSettings::setPath before the first call). One
+// instance serves the whole process, so the many small writes of a drag or an animation are
+// gathered and saved together later, never on each step. Every value read from it is checked,
+// so a damaged file gives the defaults. Main thread.
+QSettings* openSettings();
 
 // A positive, finite number of points under `key`, or nothing.
 std::optional<double> storedLength(const QString& key);

@@ -7,7 +7,7 @@ namespace tavrin {
 
 ToolbarConfiguration::ToolbarConfiguration(QObject* parent)
     : QObject(parent), items_(ToolbarItem::defaultItems()) {
-    auto settings = openSettings();
+    auto* settings = openSettings();
     const auto stored = settings->value(SettingsKey::toolbar);
     if (stored.isValid() && stored.canConvert<QStringList>() &&
         (stored.typeId() == QMetaType::QStringList || stored.typeId() == QMetaType::QVariantList)) {

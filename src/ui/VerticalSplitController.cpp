@@ -16,7 +16,8 @@ VerticalSplitController::VerticalSplitController(DeviceStore& store, WindowState
       state_(state),
       canvasHost_(new CanvasHost(store, state)),
       logHost_(new LogHost(store, state)),
-      animation_(new QVariantAnimation(this)) {
+      animation_(new QVariantAnimation(this)),
+      saver_([this] { openSettings()->setValue(SettingsKey::verticalSplit, saveState()); }) {
     setChildrenCollapsible(false);
     setHandleWidth(1);
     // A thin visible line, as a split's divider reads on this desktop.
@@ -104,9 +105,13 @@ void VerticalSplitController::logHeightChanged() {
     save();
 }
 
+VerticalSplitController::~VerticalSplitController() {
+    saver_.flush();
+}
+
 void VerticalSplitController::save() {
     if (isVisible()) {
-        openSettings()->setValue(SettingsKey::verticalSplit, saveState());
+        saver_.schedule();
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QSplitter>
 
+#include "ui/DeferredSave.h"
+
 class QVariantAnimation;
 
 namespace tavrin {
@@ -27,6 +29,7 @@ public:
     static constexpr int animationMilliseconds = 350;
 
     VerticalSplitController(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+    ~VerticalSplitController() override;
 
     CanvasHost* canvasHost() const { return canvasHost_; }
     LogHost* logHost() const { return logHost_; }
@@ -56,6 +59,7 @@ private:
     LogHost* logHost_;
     QVariantAnimation* animation_;
     bool placing_ = false;
+    DeferredSave saver_;
 };
 
 }  // namespace tavrin

@@ -129,6 +129,21 @@ TEST_F(AudioHogModeControllerTest, AnAnswerThatComesLaterCompletesTheTake) {
     EXPECT_EQ(hardware().listenerCount(device_, globalAddress(AudioSelector::hogMode)), 0u);
 }
 
+// The server grants the request right after the read-back saw nobody owning the device, before
+// the controller could have registered for the answer had it waited until then.
+TEST_F(AudioHogModeControllerTest, AnAnswerRightAfterTheReadBackIsNotMissed) {
+    hardware().setAnswersHogModeLater(true);
+    hardware().afterNextRead(globalAddress(AudioSelector::hogMode), [&] {
+        hardware().answerHogModeRequests(true);
+        env_.fake().waitForNotifications();
+    });
+    controller_->take();
+    env_.settle();
+    EXPECT_EQ(controller_->state(), HogModeState::hoggedWithCountdown(10));
+    env_.queue().advance(AudioHogModeController::answerTimeout);
+    EXPECT_EQ(hardware().hogModeOwner(device_), currentProcessID());
+}
+
 TEST_F(AudioHogModeControllerTest, ARefusalOrNoAnswerFailsTheTakeAndWithdrawsIt) {
     const QString failure =
         QStringLiteral("Failed to take exclusive access to USB Mic; another process may own it");

@@ -96,7 +96,7 @@ TEST(WindowCascadeTest, CascadingStepsDownAndWrapsAtTheScreenEdge) {
 }
 
 TEST_F(MainWindowTest, GarbageInEveryPreferenceGivesTheDefaults) {
-    auto settings = openSettings();
+    auto* settings = openSettings();
     settings->setValue(SettingsKey::mainWindow, QByteArray("not a geometry"));
     settings->setValue(SettingsKey::toolbar, 42);
     settings->setValue(SettingsKey::toolbarShown, QStringLiteral("maybe"));
@@ -104,7 +104,6 @@ TEST_F(MainWindowTest, GarbageInEveryPreferenceGivesTheDefaults) {
     settings->setValue(SettingsKey::verticalSplit, QStringLiteral("[1,2]"));
     settings->setValue(SettingsKey::lastExpandedLogHeight, -300);
     settings->setValue(SettingsKey::sidebar, 7);
-    settings.reset();
 
     auto* window = open();
     EXPECT_EQ(window->size(), MainWindowController::defaultSize);

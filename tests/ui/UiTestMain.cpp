@@ -10,8 +10,9 @@
 // that is gone afterwards: the user's settings are never read or written.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    // Outlives the application, which saves the preferences on its way out.
     QTemporaryDir preferences;
+    QApplication application(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
     tavrin::installIconThemeFallback();
     testing::InitGoogleTest(&argc, argv);
