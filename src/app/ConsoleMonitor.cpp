@@ -5,22 +5,6 @@
 
 namespace tavrin {
 
-namespace {
-
-QString kindText(DeviceEntry::Kind kind) {
-    switch (kind) {
-        case DeviceEntry::Kind::camera:
-            return QStringLiteral("camera");
-        case DeviceEntry::Kind::microphone:
-            return QStringLiteral("microphone");
-        case DeviceEntry::Kind::display:
-            return QStringLiteral("display");
-    }
-    return {};
-}
-
-}  // namespace
-
 ConsoleMonitor::ConsoleMonitor(AppContext& context, QTextStream& out)
     : context_(context), out_(out) {
     connect(&context_.eventLog(), &DeviceEventLog::eventsByDeviceChanged, this,
@@ -29,9 +13,9 @@ ConsoleMonitor::ConsoleMonitor(AppContext& context, QTextStream& out)
 
 void ConsoleMonitor::printDevices() {
     for (const auto& entry : context_.deviceStore().allEntries()) {
-        out_ << kindText(entry.kind()).leftJustified(11) << entry.localizedName().leftJustified(28)
-             << entry.status().label.leftJustified(14) << entry.subtitle().value_or(QString())
-             << '\n';
+        out_ << DeviceEntry::kindNoun(entry.kind()).leftJustified(11)
+             << entry.localizedName().leftJustified(28) << entry.status().label.leftJustified(14)
+             << entry.subtitle().value_or(QString()) << '\n';
     }
     out_.flush();
 }

@@ -95,6 +95,18 @@ QString trimmedSearchText(const QString& text) {
 
 }  // namespace
 
+QString DeviceEntry::kindNoun(Kind kind) {
+    switch (kind) {
+        case Kind::camera:
+            return QStringLiteral("camera");
+        case Kind::microphone:
+            return QStringLiteral("microphone");
+        case Kind::display:
+            return QStringLiteral("display");
+    }
+    return {};
+}
+
 std::shared_ptr<CameraDevice> DeviceEntry::camera() const {
     const auto* camera = std::get_if<std::shared_ptr<CameraDevice>>(&device_);
     return camera ? *camera : nullptr;

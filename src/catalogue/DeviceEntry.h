@@ -29,6 +29,8 @@ public:
     explicit DeviceEntry(std::shared_ptr<DisplayDevice> display) : device_(std::move(display)) {}
 
     Kind kind() const { return Kind(device_.index()); }
+    // "camera", "microphone" or "display": how texts name a kind.
+    static QString kindNoun(Kind kind);
     // The wrapped model when it is of that kind, else null.
     std::shared_ptr<CameraDevice> camera() const;
     std::shared_ptr<MicrophoneDevice> microphone() const;

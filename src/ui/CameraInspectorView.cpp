@@ -101,7 +101,7 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     layout->setSpacing(0);
     auto section = [&](const QString& title) {
         auto* made = new InspectorSection(title, true, this);
-        sections_.append(made);
+        index_.add(made);
         layout->addWidget(made);
         return made;
     };
@@ -273,30 +273,6 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
 }
 
 CameraInspectorView::~CameraInspectorView() = default;
-
-InspectorRow* CameraInspectorView::addRow(InspectorSection* section, InspectorRow* row) {
-    section->addRow(row);
-    rows_.append(row);
-    return row;
-}
-
-InspectorSection* CameraInspectorView::section(const QString& title) const {
-    for (auto* section : sections_) {
-        if (section->title() == title) {
-            return section;
-        }
-    }
-    return nullptr;
-}
-
-InspectorRow* CameraInspectorView::row(const QString& label) const {
-    for (auto* row : rows_) {
-        if (row->label() == label) {
-            return row;
-        }
-    }
-    return nullptr;
-}
 
 QString CameraInspectorView::effectText(const QString& label) const {
     for (qsizetype i = 0; i < effectLabels_.size(); ++i) {

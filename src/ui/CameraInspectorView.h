@@ -3,9 +3,11 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+
 #include <memory>
 #include <optional>
 #include <vector>
+#include "ui/InspectorIndex.h"
 
 #include "runtime/Subscription.h"
 
@@ -45,8 +47,8 @@ public:
                         std::shared_ptr<CameraDevice> camera, QWidget* parent = nullptr);
     ~CameraInspectorView() override;
 
-    InspectorSection* section(const QString& title) const;
-    InspectorRow* row(const QString& label) const;
+    InspectorSection* section(const QString& title) const { return index_.section(title); }
+    InspectorRow* row(const QString& label) const { return index_.row(label); }
     QComboBox* formatPicker() const { return formatPicker_; }
     InspectorSliderRow* frameRateRow() const { return frameRate_; }
     QComboBox* colorSpacePicker() const { return colorSpacePicker_; }
@@ -61,7 +63,9 @@ public:
     QMessageBox* alert() const { return alert_; }
 
 private:
-    InspectorRow* addRow(InspectorSection* section, InspectorRow* row);
+    InspectorRow* addRow(InspectorSection* section, InspectorRow* row) {
+        return index_.add(section, row);
+    }
     void refresh();
     void refreshFormat();
     void refreshModes();
@@ -74,8 +78,7 @@ private:
     std::unique_ptr<VideoEffectsObserver> effects_;
     std::optional<QString> configurationError_;
     QPointer<QMessageBox> alert_;
-    QList<InspectorSection*> sections_;
-    QList<InspectorRow*> rows_;
+    InspectorIndex index_;
     TransportView* transport_;
     ElidedLabel* uniqueID_;
     QComboBox* formatPicker_;

@@ -77,18 +77,7 @@ InspectorRow* DisplayInspectorView::addRow(InspectorSection* section, const QStr
                       : monospaced ? FontRole::monospacedFootnote
                                    : FontRole::footnote;
     auto* row = new InspectorRow(label, font, callout ? TextStyle::primary : TextStyle::secondary);
-    section->addRow(row);
-    rows_.append(row);
-    return row;
-}
-
-InspectorRow* DisplayInspectorView::row(const QString& label) const {
-    for (auto* row : rows_) {
-        if (row->label() == label) {
-            return row;
-        }
-    }
-    return nullptr;
+    return index_.add(section, row);
 }
 
 void DisplayInspectorView::refresh() {

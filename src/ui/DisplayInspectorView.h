@@ -2,7 +2,9 @@
 
 #include <QSizeF>
 #include <QWidget>
+
 #include <memory>
+#include "ui/InspectorIndex.h"
 
 namespace tavrin {
 
@@ -25,7 +27,7 @@ public:
                                   QWidget* parent = nullptr);
 
     // The row of that label, or null; a row whose condition fails is hidden, not gone.
-    InspectorRow* row(const QString& label) const;
+    InspectorRow* row(const QString& label) const { return index_.row(label); }
 
 private:
     void refresh();
@@ -33,7 +35,7 @@ private:
                          bool monospaced = true, bool callout = false);
 
     std::shared_ptr<DisplayDevice> display_;
-    QList<InspectorRow*> rows_;
+    InspectorIndex index_;
 };
 
 }  // namespace tavrin

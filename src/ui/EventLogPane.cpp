@@ -93,7 +93,7 @@ QWidget* EventLogPane::makeHeader() {
     segments->setSpacing(0);
     row->addLayout(segments);
     thisDeviceButton_ = new QToolButton(header);
-    thisDeviceButton_->setText(QStringLiteral("This ") + singularNoun(entry_.kind()));
+    thisDeviceButton_->setText(QStringLiteral("This ") + DeviceEntry::kindNoun(entry_.kind()));
     allOfKindButton_ = new QToolButton(header);
     allOfKindButton_->setText(QStringLiteral("All ") + pluralNoun(entry_.kind()));
     for (auto* button : {thisDeviceButton_, allOfKindButton_}) {
@@ -129,20 +129,8 @@ QWidget* EventLogPane::makeHeader() {
     return header;
 }
 
-QString EventLogPane::singularNoun(DeviceEntry::Kind kind) {
-    switch (kind) {
-        case DeviceEntry::Kind::camera:
-            return QStringLiteral("camera");
-        case DeviceEntry::Kind::microphone:
-            return QStringLiteral("microphone");
-        case DeviceEntry::Kind::display:
-            return QStringLiteral("display");
-    }
-    return {};
-}
-
 QString EventLogPane::pluralNoun(DeviceEntry::Kind kind) {
-    return singularNoun(kind) + QLatin1Char('s');
+    return DeviceEntry::kindNoun(kind) + QLatin1Char('s');
 }
 
 void EventLogPane::setScope(Scope scope) {
@@ -181,7 +169,7 @@ void EventLogPane::refreshHelp() {
                                 : QStringLiteral("Copy %1 selected event(s)").arg(selected));
     clearButton_->setToolTip(
         scope() == Scope::thisDevice
-            ? QStringLiteral("Clear events for this ") + singularNoun(entry_.kind())
+            ? QStringLiteral("Clear events for this ") + DeviceEntry::kindNoun(entry_.kind())
             : QStringLiteral("Clear events for all ") + pluralNoun(entry_.kind()));
 }
 

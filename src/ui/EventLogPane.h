@@ -28,7 +28,6 @@ public:
     EventLogPane(DeviceEventLog& log, DeviceStore& store, const DeviceEntry& entry,
                  QWidget* parent = nullptr);
 
-    static QString singularNoun(DeviceEntry::Kind kind);
     static QString pluralNoun(DeviceEntry::Kind kind);
 
     Scope scope() const { return model_->scope(); }

@@ -53,7 +53,7 @@ MicrophoneInspectorView::MicrophoneInspectorView(AppContext& context,
     layout->setSpacing(0);
     auto section = [&](const QString& title) {
         auto* made = new InspectorSection(title, true, this);
-        sections_.append(made);
+        index_.add(made);
         layout->addWidget(made);
         return made;
     };
@@ -142,30 +142,6 @@ MicrophoneInspectorView::MicrophoneInspectorView(AppContext& context,
     }
     refresh();
     showClients();
-}
-
-InspectorRow* MicrophoneInspectorView::addRow(InspectorSection* section, InspectorRow* row) {
-    section->addRow(row);
-    rows_.append(row);
-    return row;
-}
-
-InspectorSection* MicrophoneInspectorView::section(const QString& title) const {
-    for (auto* section : sections_) {
-        if (section->title() == title) {
-            return section;
-        }
-    }
-    return nullptr;
-}
-
-InspectorRow* MicrophoneInspectorView::row(const QString& label) const {
-    for (auto* row : rows_) {
-        if (row->label() == label) {
-            return row;
-        }
-    }
-    return nullptr;
 }
 
 void MicrophoneInspectorView::refresh() {

@@ -2,7 +2,9 @@
 
 #include <QList>
 #include <QWidget>
+
 #include <memory>
+#include "ui/InspectorIndex.h"
 
 #include "audio/AudioCaptureClient.h"
 #include "runtime/MainThreadQueue.h"
@@ -32,8 +34,8 @@ public:
 
     const QList<AudioCaptureClient>& captureClients() const { return captureClients_; }
 
-    InspectorSection* section(const QString& title) const;
-    InspectorRow* row(const QString& label) const;
+    InspectorSection* section(const QString& title) const { return index_.section(title); }
+    InspectorRow* row(const QString& label) const { return index_.row(label); }
     QComboBox* sampleRatePicker() const { return sampleRatePicker_; }
     QComboBox* inputSourcePicker() const { return inputSourcePicker_; }
     QCheckBox* muteSwitch() const { return muteSwitch_; }
@@ -47,7 +49,9 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    InspectorRow* addRow(InspectorSection* section, InspectorRow* row);
+    InspectorRow* addRow(InspectorSection* section, InspectorRow* row) {
+        return index_.add(section, row);
+    }
     void refresh();
     void refreshClients();
     void scheduleClientRefresh();
@@ -58,8 +62,7 @@ private:
     std::shared_ptr<MicrophoneDevice> microphone_;
     QList<AudioCaptureClient> captureClients_;
     TimerHandle clientRefresh_;
-    QList<InspectorSection*> sections_;
-    QList<InspectorRow*> rows_;
+    InspectorIndex index_;
     TransportView* transport_;
     QCheckBox* muteSwitch_;
     QLabel* muteText_;
