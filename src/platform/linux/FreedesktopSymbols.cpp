@@ -9,7 +9,7 @@ namespace {
 const QHash<QString, QString>& symbolTable() {
     static const QHash<QString, QString> table{
         // Device kinds, and their unavailable look.
-        {QStringLiteral("video"), QStringLiteral("camera-web")},
+        {QStringLiteral("video"), QStringLiteral("camera-web-symbolic")},
         {QStringLiteral("video.slash"), QStringLiteral("camera-off")},
         {QStringLiteral("mic"), QStringLiteral("audio-input-microphone")},
         {QStringLiteral("mic.slash"), QStringLiteral("microphone-sensitivity-muted")},
