@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/CameraPreview.h"
 #include "platform/SXAuthorizationStatus.h"
 #include "platform/SXCaptureSource.h"
 #include "platform/SXDisplay.h"
@@ -31,6 +32,14 @@ public:
     [[nodiscard]] virtual Subscription displayUpdates(DeviceListHandler<SXDisplay> handler) = 0;
 
     virtual SXAuthorizationStatus& authorizationStatus(SXAuthorizationSource source) = 0;
+
+    // Starts a live picture of a camera. Frames come to `onFrame` on the main thread, latest
+    // wins, until the subscription ends; a stream that cannot start or stops on its own is told
+    // to `onFailure` once. Previews of one camera share its stream, which is released when the
+    // last of them ends.
+    [[nodiscard]] virtual Subscription startCameraPreview(const CameraPreviewRequest& request,
+                                                          PreviewFrameHandler onFrame,
+                                                          PreviewFailureHandler onFailure) = 0;
 };
 
 }  // namespace tavrin

@@ -8,7 +8,8 @@ FakeDeviceFramework::FakeDeviceFramework(MainThreadQueue& queue, NotificationThr
       microphones_(queue, notifications),
       displays_(queue, notifications),
       cameraAuthorization_(cameraAuthorized, queue, notifications),
-      microphoneAuthorization_(microphoneAuthorized, queue, notifications) {}
+      microphoneAuthorization_(microphoneAuthorized, queue, notifications),
+      previews_(queue) {}
 
 Subscription FakeDeviceFramework::cameraUpdates(bool includeDeskView,
                                                 DeviceListHandler<SXCamera> handler) {
@@ -32,6 +33,12 @@ Subscription FakeDeviceFramework::displayUpdates(DeviceListHandler<SXDisplay> ha
 
 SXAuthorizationStatus& FakeDeviceFramework::authorizationStatus(SXAuthorizationSource source) {
     return fakeAuthorization(source);
+}
+
+Subscription FakeDeviceFramework::startCameraPreview(const CameraPreviewRequest& request,
+                                                     PreviewFrameHandler onFrame,
+                                                     PreviewFailureHandler onFailure) {
+    return previews_.start(request, std::move(onFrame), std::move(onFailure));
 }
 
 FakeAuthorizationStatus& FakeDeviceFramework::fakeAuthorization(SXAuthorizationSource source) {

@@ -4,6 +4,7 @@
 
 #include "platform/DeviceFramework.h"
 #include "platform/fake/FakeAuthorizationStatus.h"
+#include "platform/fake/FakeCameraPreviews.h"
 #include "platform/fake/FakeDeviceList.h"
 #include "runtime/Mutex.h"
 
@@ -20,11 +21,15 @@ public:
     Subscription microphoneUpdates(DeviceListHandler<SXMicrophone> handler) override;
     Subscription displayUpdates(DeviceListHandler<SXDisplay> handler) override;
     SXAuthorizationStatus& authorizationStatus(SXAuthorizationSource source) override;
+    Subscription startCameraPreview(const CameraPreviewRequest& request,
+                                    PreviewFrameHandler onFrame,
+                                    PreviewFailureHandler onFailure) override;
 
     FakeDeviceList<SXCamera>& cameras() { return cameras_; }
     FakeDeviceList<SXMicrophone>& microphones() { return microphones_; }
     FakeDeviceList<SXDisplay>& displays() { return displays_; }
     FakeAuthorizationStatus& fakeAuthorization(SXAuthorizationSource source);
+    FakeCameraPreviews& previews() { return previews_; }
 
     // Desk-view cameras are left out of the lists of subscribers that don't include them.
     void setDeskView(const QString& cameraID, bool isDeskView);
@@ -36,6 +41,7 @@ private:
     FakeAuthorizationStatus cameraAuthorization_;
     FakeAuthorizationStatus microphoneAuthorization_;
     Mutex<QSet<QString>> deskViewIDs_;
+    FakeCameraPreviews previews_;
 };
 
 }  // namespace tavrin

@@ -14,6 +14,22 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
       audioHardware_(*notifications_),
       mediaIO_(*notifications_),
       displayServices_(queue, *notifications_) {
+    // The test picture follows the camera's active format and frame rate as they change.
+    framework_.previews().setFormatLookup([devices = &captureDevices_](const QString& id)
+                                              -> std::optional<FakeCameraPreviews::StreamFormat> {
+        const auto device = devices->fakeDevice(id);
+        if (!device || !device->isConnected()) {
+            return std::nullopt;
+        }
+        const auto format = device->activeFormat();
+        FakeCameraPreviews::StreamFormat stream;
+        stream.size = format ? QSize(format->width, format->height) : QSize(640, 480);
+        const auto duration = device->activeVideoMinFrameDuration();
+        if (duration.isValid() && duration.value > 0) {
+            stream.framesPerSecond = 1.0 / duration.seconds();
+        }
+        return stream;
+    });
     // A completed configuration moves the framework's displays to their new origins.
     displayServices_.setOnArrangementChanged([this](const QHash<DisplayID, QPointF>& origins) {
         for (auto it = origins.cbegin(); it != origins.cend(); ++it) {
@@ -42,6 +58,8 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
 }
 
 FakePlatform::~FakePlatform() {
+    // The picture threads read the capture devices, which go before the framework does.
+    framework_.previews().stopAll();
     scenarioTimers_.clear();
     // Deliver what is in flight and stop, before the objects its callbacks name go away.
     notifications_.reset();

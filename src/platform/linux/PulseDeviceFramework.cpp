@@ -160,4 +160,16 @@ SXAuthorizationStatus& PulseDeviceFramework::authorizationStatus(SXAuthorization
     return *authorization_;
 }
 
+Subscription PulseDeviceFramework::startCameraPreview(const CameraPreviewRequest&,
+                                                      PreviewFrameHandler,
+                                                      PreviewFailureHandler onFailure) {
+    // The sound server has no cameras to stream from.
+    queue_.post([onFailure = std::move(onFailure)] {
+        if (onFailure) {
+            onFailure(QStringLiteral("No camera backend is available."));
+        }
+    });
+    return {};
+}
+
 }  // namespace tavrin

@@ -26,6 +26,9 @@ public:
     Subscription microphoneUpdates(DeviceListHandler<SXMicrophone> handler) override;
     Subscription displayUpdates(DeviceListHandler<SXDisplay> handler) override;
     SXAuthorizationStatus& authorizationStatus(SXAuthorizationSource source) override;
+    Subscription startCameraPreview(const CameraPreviewRequest& request,
+                                    PreviewFrameHandler onFrame,
+                                    PreviewFailureHandler onFailure) override;
 
 private:
     struct Microphones;
