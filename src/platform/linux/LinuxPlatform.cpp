@@ -7,11 +7,12 @@ namespace tavrin {
 LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server)
     : connection_(std::make_unique<PulseConnection>(server)),
       audioHardware_(*connection_, currentProcessID()),
-      framework_(queue, *connection_),
+      microphoneFramework_(queue, *connection_),
       captureDevices_(*connection_, currentProcessID()),
       audioCapture_(*connection_),
       processNames_(*connection_),
-      rest_(queue) {
+      rest_(queue),
+      framework_(rest_.deviceFramework(), microphoneFramework_, rest_.deviceFramework()) {
     connection_->start();
 }
 

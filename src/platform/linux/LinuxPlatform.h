@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "platform/CompositeDeviceFramework.h"
 #include "platform/Platform.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/linux/FreedesktopSymbols.h"
@@ -44,12 +45,14 @@ private:
     // services below while they go.
     std::unique_ptr<PulseConnection> connection_;
     PulseAudioHardware audioHardware_;
-    PulseDeviceFramework framework_;
+    PulseDeviceFramework microphoneFramework_;
     PulseCaptureDeviceService captureDevices_;
     PulseAudioCaptureService audioCapture_;
     LinuxProcessNames processNames_;
     FreedesktopSymbolCatalog symbols_;
     FakePlatform rest_;
+    // Each kind of device from its own backend.
+    CompositeDeviceFramework framework_;
 };
 
 }  // namespace tavrin
