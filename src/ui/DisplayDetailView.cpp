@@ -46,6 +46,8 @@ void DisplayHeaderRow::refresh() {
 }
 
 DisplayDetailView::DisplayDetailView(std::shared_ptr<DisplayDevice> display,
+                                     [[maybe_unused]] AppContext& context,
+                                     [[maybe_unused]] WindowState& state,
                                      const SymbolCatalog& symbols, QWidget* parent)
     : QWidget(parent),
       header_(new DisplayHeaderRow(display, symbols, this)),

@@ -7,6 +7,8 @@
 
 namespace tavrin {
 
+class AppContext;
+class WindowState;
 class DisplayDevice;
 class InfoPill;
 class SectionStandIn;
@@ -37,8 +39,8 @@ private:
 class DisplayDetailView final : public QWidget {
     Q_OBJECT
 public:
-    DisplayDetailView(std::shared_ptr<DisplayDevice> display, const SymbolCatalog& symbols,
-                      QWidget* parent = nullptr);
+    DisplayDetailView(std::shared_ptr<DisplayDevice> display, AppContext& context,
+                      WindowState& state, const SymbolCatalog& symbols, QWidget* parent = nullptr);
 
     DisplayHeaderRow* header() const { return header_; }
     SectionStandIn* arrangement() const { return arrangement_; }
