@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     auto queue = std::make_unique<QtMainThreadQueue>();
     auto platform = std::make_unique<FakePlatform>(*queue, FakeFixture::demo());
     auto& fake = *platform;
+    fake.fakeAudioCapture().setLiveSignal(true);
     AppContext context(std::move(queue), std::move(platform));
     AppDelegate delegate(context);
     auto* window = delegate.openWindow();
@@ -204,6 +205,25 @@ int main(int argc, char** argv) {
     ok &= saveCanvas(*pageTab, output, QStringLiteral("15-exclusive-access-held"));
     ok &= save(*window, output, QStringLiteral("15-exclusive-access-window"));
     microphone->audioHogMode().release();
+
+    // The live sections: a running level meter on the demo's tone, and a camera's test picture
+    // as it comes and mirrored.
+    for (const auto& candidate : store.microphoneDiscovery().microphones()) {
+        if (candidate->activeFormat()) {
+            pageTab->state().setSelection(candidate->uuid());
+        }
+    }
+    pageTab->state().setMicrophoneMeterEnabled(true);
+    settle(900);
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("16-meter-running"));
+    pageTab->state().setSelection(store.cameraDiscovery().cameras().first()->uuid());
+    pageTab->state().setCameraPreviewEnabled(true);
+    settle(600);
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("17-preview-live"));
+    pageTab->state().setCameraPreviewMirrored(true);
+    settle(300);
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("17-preview-mirrored"));
+    pageTab->state().setCameraPreviewEnabled(false);
 
     ToolbarCustomizeDialog dialog(delegate.toolbarConfiguration(), window);
     dialog.show();

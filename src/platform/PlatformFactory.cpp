@@ -23,6 +23,8 @@ std::unique_ptr<Platform> createPlatform(MainThreadQueue& queue, PlatformChoice 
     }
     const auto fixture = FakeFixture::demo();
     auto platform = std::make_unique<FakePlatform>(queue, fixture);
+    // The demo's microphones hear something, so its meter moves.
+    platform->fakeAudioCapture().setLiveSignal(true);
     platform->startScenario(fixture.scenario);
     return platform;
 }

@@ -3,14 +3,15 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/AppContext.h"
 #include "camera/CameraDevice.h"
 #include "camera/CameraText.h"
 #include "catalogue/DeviceEntry.h"
 #include "runtime/TextFormat.h"
 #include "ui/CameraFormatsTable.h"
+#include "ui/CameraPreviewSection.h"
 #include "ui/ConfigurationLockSection.h"
 #include "ui/InfoPill.h"
-#include "ui/SectionStandIn.h"
 #include "ui/StatusPill.h"
 #include "ui/UiFonts.h"
 
@@ -75,11 +76,15 @@ void CameraHeaderRow::refresh() {
     inUse_->setVisible(camera.isInUseByAnotherApplication());
 }
 
-CameraDetailView::CameraDetailView(std::shared_ptr<CameraDevice> camera,
-                                   const SymbolCatalog& symbols, QWidget* parent)
+CameraDetailView::CameraDetailView(std::shared_ptr<CameraDevice> camera, AppContext& context,
+                                   WindowState& state, const SymbolCatalog& symbols,
+                                   QWidget* parent)
     : QWidget(parent),
       header_(new CameraHeaderRow(camera, symbols, this)),
-      preview_(new SectionStandIn(QStringLiteral("Camera Preview"), this)),
+      preview_(new CameraPreviewSection(
+          camera, state,
+          context.platform().deviceFramework().authorizationStatus(SXAuthorizationSource::camera),
+          context.eventLog(), context.platform().deviceFramework(), this)),
       lock_(new ConfigurationLockSection(camera->configurationLock(), QStringLiteral("camera"),
                                          this)),
       formats_(new CameraFormatsTable(camera, this)) {

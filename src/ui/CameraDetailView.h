@@ -7,11 +7,13 @@
 
 namespace tavrin {
 
+class AppContext;
+class WindowState;
 class CameraDevice;
 class CameraFormatsTable;
 class ConfigurationLockSection;
 class InfoPill;
-class SectionStandIn;
+class CameraPreviewSection;
 class StatusPill;
 class SymbolCatalog;
 
@@ -42,17 +44,17 @@ private:
 class CameraDetailView final : public QWidget {
     Q_OBJECT
 public:
-    CameraDetailView(std::shared_ptr<CameraDevice> camera, const SymbolCatalog& symbols,
-                     QWidget* parent = nullptr);
+    CameraDetailView(std::shared_ptr<CameraDevice> camera, AppContext& context, WindowState& state,
+                     const SymbolCatalog& symbols, QWidget* parent = nullptr);
 
     CameraHeaderRow* header() const { return header_; }
-    SectionStandIn* preview() const { return preview_; }
+    CameraPreviewSection* preview() const { return preview_; }
     ConfigurationLockSection* configurationLock() const { return lock_; }
     CameraFormatsTable* formats() const { return formats_; }
 
 private:
     CameraHeaderRow* header_;
-    SectionStandIn* preview_;
+    CameraPreviewSection* preview_;
     ConfigurationLockSection* lock_;
     CameraFormatsTable* formats_;
 };

@@ -3,13 +3,14 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/AppContext.h"
 #include "audio/MicrophoneDevice.h"
 #include "catalogue/DeviceEntry.h"
 #include "ui/AudioHogModeSection.h"
 #include "ui/ConfigurationLockSection.h"
 #include "ui/InfoPill.h"
+#include "ui/MicrophoneMeterSection.h"
 #include "ui/MutedPill.h"
-#include "ui/SectionStandIn.h"
 #include "ui/StatusPill.h"
 #include "ui/UiFonts.h"
 
@@ -56,10 +57,15 @@ void MicrophoneHeaderRow::refresh() {
 }
 
 MicrophoneDetailView::MicrophoneDetailView(std::shared_ptr<MicrophoneDevice> microphone,
+                                           AppContext& context, WindowState& state,
                                            const SymbolCatalog& symbols, QWidget* parent)
     : QWidget(parent),
       header_(new MicrophoneHeaderRow(microphone, symbols, this)),
-      meter_(new SectionStandIn(QStringLiteral("Input Level"), this)),
+      meter_(new MicrophoneMeterSection(microphone, state,
+                                        context.platform().deviceFramework().authorizationStatus(
+                                            SXAuthorizationSource::microphone),
+                                        context.eventLog(), context.queue(),
+                                        context.platform().audioCapture(), this)),
       lock_(new ConfigurationLockSection(microphone->configurationLock(),
                                          QStringLiteral("microphone"), this)),
       hogMode_(

@@ -7,12 +7,14 @@
 
 namespace tavrin {
 
+class AppContext;
+class WindowState;
 class AudioHogModeSection;
 class ConfigurationLockSection;
 class InfoPill;
 class MicrophoneDevice;
 class MutedPill;
-class SectionStandIn;
+class MicrophoneMeterSection;
 class StatusPill;
 class SymbolCatalog;
 
@@ -40,17 +42,18 @@ private:
 class MicrophoneDetailView final : public QWidget {
     Q_OBJECT
 public:
-    MicrophoneDetailView(std::shared_ptr<MicrophoneDevice> microphone, const SymbolCatalog& symbols,
+    MicrophoneDetailView(std::shared_ptr<MicrophoneDevice> microphone, AppContext& context,
+                         WindowState& state, const SymbolCatalog& symbols,
                          QWidget* parent = nullptr);
 
     MicrophoneHeaderRow* header() const { return header_; }
-    SectionStandIn* meter() const { return meter_; }
+    MicrophoneMeterSection* meter() const { return meter_; }
     ConfigurationLockSection* configurationLock() const { return lock_; }
     AudioHogModeSection* exclusiveAccess() const { return hogMode_; }
 
 private:
     MicrophoneHeaderRow* header_;
-    SectionStandIn* meter_;
+    MicrophoneMeterSection* meter_;
     ConfigurationLockSection* lock_;
     AudioHogModeSection* hogMode_;
 };

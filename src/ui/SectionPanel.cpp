@@ -24,10 +24,14 @@ QPushButton* makeButton(const QString& title, const QString& symbol, QWidget* pa
 }
 
 void paint(QWidget* widget, const QColor& fill, const QColor& outline) {
+    paintRect(widget, widget->rect(), fill, outline);
+}
+
+void paintRect(QWidget* widget, const QRect& rect, const QColor& fill, const QColor& outline) {
     QPainter painter(widget);
     painter.setRenderHint(QPainter::Antialiasing);
     // A one-point border drawn inside the panel: its middle lies half a point in.
-    const QRectF panel = QRectF(widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF panel = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setBrush(fill);
     painter.setPen(outline.isValid() ? QPen(outline, 1) : QPen(Qt::NoPen));
     painter.drawRoundedRect(panel, cornerRadius, cornerRadius);

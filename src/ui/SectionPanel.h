@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPushButton>
+#include <QRect>
 #include <QString>
 
 class QBoxLayout;
@@ -28,6 +29,8 @@ void setSymbol(QLabel* label, const QString& symbol, FontRole font, const QColor
 QPushButton* makeButton(const QString& title, const QString& symbol, QWidget* parent);
 // Fills the panel (and outlines it, with an outline colour) inside `widget`.
 void paint(QWidget* widget, const QColor& fill, const QColor& outline = {});
+// The same panel over `rect` only, for a section whose heading sits above its panel.
+void paintRect(QWidget* widget, const QRect& rect, const QColor& fill, const QColor& outline = {});
 
 }  // namespace SectionPanel
 

@@ -51,18 +51,70 @@ FakeAudioCaptureSession* FakeAudioCaptureService::session() const {
     return state_.withLock([](const State& state) { return state.session; });
 }
 
+void FakeAudioCaptureService::setLiveSignal(bool live) {
+    state_.withLock([&](State& state) { state.liveSignal = live; });
+}
+
+bool FakeAudioCaptureService::hasLiveSignal() const {
+    return state_.withLock([](const State& state) { return state.liveSignal; });
+}
+
 FakeAudioCaptureSession::FakeAudioCaptureSession(FakeAudioCaptureService& service)
     : service_(service) {
     service_.state_.withLock([&](auto& state) { state.session = this; });
 }
 
 FakeAudioCaptureSession::~FakeAudioCaptureSession() {
+    stopGenerating();
     service_.state_.withLock([&](auto& state) {
         if (state.session == this) {
             state.session = nullptr;
         }
     });
     handler_.withLock([](BufferHandler& handler) { handler = nullptr; });
+}
+
+void FakeAudioCaptureSession::startRunning() {
+    running_ = true;
+    if (service_.hasLiveSignal() && !generating_.exchange(true)) {
+        generator_ = std::thread([this] { generate(); });
+    }
+}
+
+void FakeAudioCaptureSession::stopRunning() {
+    running_ = false;
+    stopGenerating();
+}
+
+void FakeAudioCaptureSession::stopGenerating() {
+    generating_ = false;
+    if (generator_.joinable()) {
+        generator_.join();
+    }
+}
+
+void FakeAudioCaptureSession::generate() {
+    using namespace std::chrono;
+    constexpr double sampleRate = 48000;
+    constexpr std::uint32_t frames = 480;
+    std::uint64_t position = 0;
+    auto due = steady_clock::now();
+    while (generating_) {
+        // A 220 Hz tone under a syllable-like envelope, the right channel a little quieter.
+        AudioSampleBuffer buffer = constant(0, 2, frames, sampleRate);
+        auto* samples = reinterpret_cast<float*>(buffer.channelData[0].data());
+        for (std::uint32_t frame = 0; frame < frames; ++frame, ++position) {
+            const double t = double(position) / sampleRate;
+            const double envelope = 0.5 + 0.45 * std::sin(2 * std::numbers::pi * 0.7 * t) *
+                                              std::sin(2 * std::numbers::pi * 3.1 * t);
+            const double tone = std::sin(2 * std::numbers::pi * 220 * t);
+            samples[frame * 2] = float(0.9 * envelope * tone);
+            samples[frame * 2 + 1] = float(0.5 * envelope * tone);
+        }
+        deliver(buffer);
+        due += microseconds(10000);
+        std::this_thread::sleep_until(due);
+    }
 }
 
 void FakeAudioCaptureSession::setBufferHandler(BufferHandler handler) {

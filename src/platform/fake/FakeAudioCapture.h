@@ -1,5 +1,7 @@
 #pragma once
 
+#include <thread>
+
 #include <QSet>
 #include <atomic>
 
@@ -22,12 +24,17 @@ public:
     bool hasDevice(const QString& uniqueID) const;
     // The most recently made session that still exists, for the test to script.
     FakeAudioCaptureSession* session() const;
+    // With a live signal (the demo), a running session with an input captures a generated voice-
+    // like tone on its own, in 10 ms buffers, instead of only what a test scripts.
+    void setLiveSignal(bool live);
+    bool hasLiveSignal() const;
 
 private:
     friend class FakeAudioCaptureSession;
     struct State {
         QSet<QString> devices;
         FakeAudioCaptureSession* session = nullptr;
+        bool liveSignal = false;
     };
     Mutex<State> state_;
 };
@@ -40,8 +47,8 @@ public:
 
     void setBufferHandler(BufferHandler handler) override;
     bool isRunning() const override { return running_; }
-    void startRunning() override { running_ = true; }
-    void stopRunning() override { running_ = false; }
+    void startRunning() override;
+    void stopRunning() override;
     void beginConfiguration() override { ++configurations_; }
     void commitConfiguration() override {}
     bool addInput(const QString& uniqueID) override;
@@ -67,8 +74,13 @@ public:
                                                    bool interleaved = true);
 
 private:
+    void generate();
+    void stopGenerating();
+
     FakeAudioCaptureService& service_;
     std::atomic<bool> running_ = false;
+    std::atomic<bool> generating_ = false;
+    std::thread generator_;
     std::atomic<int> inputsAdded_ = 0;
     std::atomic<int> configurations_ = 0;
     Mutex<std::optional<QString>> input_;

@@ -52,6 +52,12 @@ const QHash<QString, QString>& symbolTable() {
         {QStringLiteral("rectangle"), QStringLiteral("draw-rectangle")},
         {QStringLiteral("person.fill.questionmark"), QStringLiteral("user-busy")},
         {QStringLiteral("mic.slash.fill"), QStringLiteral("microphone-sensitivity-muted")},
+        // The live sections: level meter and camera preview.
+        {QStringLiteral("mic.fill"), QStringLiteral("audio-input-microphone")},
+        {QStringLiteral("waveform"), QStringLiteral("view-media-visualization")},
+        {QStringLiteral("hourglass"), QStringLiteral("chronometer")},
+        {QStringLiteral("video.fill"), QStringLiteral("camera-video")},
+        {QStringLiteral("video.slash.fill"), QStringLiteral("camera-off")},
     };
     return table;
 }

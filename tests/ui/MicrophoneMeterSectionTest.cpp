@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/AppContext.h"
+#include "audio/MicrophoneDevice.h"
+#include "audio/MicrophoneMeter.h"
+#include "catalogue/DeviceStore.h"
+#include "catalogue/MicrophoneDiscovery.h"
+#include "platform/fake/FakePlatform.h"
+#include "ui/ChannelBar.h"
+#include "ui/ChannelReadoutRow.h"
+#include "ui/MeterLevelsView.h"
+#include "ui/MicrophoneMeterSection.h"
+#include "ui/ScaleColumn.h"
+#include "ui/StatusColors.h"
+#include "ui/UiTestEnvironment.h"
+#include "ui/WindowState.h"
+
+using namespace tavrin;
+using namespace std::chrono_literals;
+using Content = MicrophoneMeterSection::Content;
+
+namespace {
+
+CaptureFormat audioFormat(std::uint32_t channels) {
+    auto format = std::make_shared<CaptureDeviceFormat>();
+    format->mediaSubtype = linearPCMFormat;
+    format->streamDescription = interleavedLinearPCM(48000, channels, 32, true);
+    return format;
+}
+
+class MicrophoneMeterSectionTest : public ::testing::Test {
+protected:
+    std::shared_ptr<MicrophoneDevice> plug(std::optional<std::uint32_t> channels) {
+        auto spec = tavrin::testing::captureSource(
+            QStringLiteral("mic"), QStringLiteral("Studio Mic"), QStringLiteral("Sonance"),
+            QStringLiteral("AVCaptureDeviceTypeMicrophone"));
+        if (channels) {
+            spec.captureDevice->formats = {audioFormat(*channels)};
+        }
+        env_.context().deviceStore();
+        env_.fake().plugMicrophone(spec);
+        env_.settleAll();
+        return env_.context().deviceStore().microphoneDiscovery().microphones().first();
+    }
+
+    std::unique_ptr<MicrophoneMeterSection> section(const std::shared_ptr<MicrophoneDevice>& mic) {
+        auto made = std::make_unique<MicrophoneMeterSection>(
+            mic, state_,
+            env_.fake().fakeFramework().authorizationStatus(SXAuthorizationSource::microphone),
+            env_.context().eventLog(), env_.queue(), env_.fake().fakeAudioCapture());
+        made->resize(500, 300);
+        made->show();
+        env_.settleAll();
+        return made;
+    }
+
+    void setAuthorized(bool authorized) {
+        env_.fake()
+            .fakeFramework()
+            .fakeAuthorization(SXAuthorizationSource::microphone)
+            .setAuthorized(authorized);
+        env_.settleAll();
+    }
+
+    tavrin::testing::UiTestEnvironment env_;
+    WindowState state_;
+};
+
+TEST_F(MicrophoneMeterSectionTest, TheMeterRunsOnlyWithAccessTheSwitchAndTheSectionOnScreen) {
+    auto view = section(plug(2));
+    EXPECT_FALSE(view->isMeterRunning());
+    state_.setMicrophoneMeterEnabled(true);
+    EXPECT_TRUE(view->isMeterRunning());
+
+    setAuthorized(false);
+    EXPECT_FALSE(view->isMeterRunning());
+    EXPECT_EQ(view->content(), Content::access);
+    EXPECT_EQ(view->allowButton()->text(), QStringLiteral("Allow Microphone Access"));
+
+    setAuthorized(true);
+    EXPECT_TRUE(view->isMeterRunning());
+    view->hide();
+    EXPECT_FALSE(view->isMeterRunning());
+    view->show();
+    EXPECT_TRUE(view->isMeterRunning());
+    state_.setMicrophoneMeterEnabled(false);
+    EXPECT_FALSE(view->isMeterRunning());
+}
+
+TEST_F(MicrophoneMeterSectionTest, OffItShowsOutlinedSilentBarsAFadedScaleAndEnableButton) {
+    auto mic = plug(2);
+    auto view = section(mic);
+    ASSERT_EQ(view->content(), Content::meter);
+    EXPECT_EQ(view->levelsView()->levels(), (QList<ChannelLevel>{{}, {}}));
+    EXPECT_FALSE(view->levelsView()->isMeterEnabled());
+    EXPECT_EQ(ScaleColumn::opacity(false), 0.3);
+    EXPECT_EQ(ChannelReadoutRow::decibelText(0), QStringLiteral("\u2014\u221e"));
+    EXPECT_EQ(view->statusLabel()->text(), QStringLiteral("Meter is off."));
+    EXPECT_TRUE(view->enableButton()->isVisible());
+
+    // An outlined bar leaves its inside unpainted.
+    QImage image(20, 150, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    ChannelBar::paint(painter, QRectF(0, 0, 20, 150), {1, 1, 1}, false, view->palette());
+    painter.end();
+    EXPECT_EQ(qAlpha(image.pixel(10, 75)), 0);
+    EXPECT_GT(qAlpha(image.pixel(0, 75)), 0);
+
+    QTest::mouseClick(view->enableButton(), Qt::LeftButton);
+    env_.settleAll();
+    EXPECT_TRUE(state_.isMicrophoneMeterEnabled());
+    EXPECT_TRUE(view->isMeterRunning());
+    EXPECT_FALSE(view->enableButton()->isVisible());
+    EXPECT_EQ(view->statusLabel()->text(), QStringLiteral("Waiting for audio\u2026"));
+    QList<DeviceEvent> events;
+    for (const auto& event : env_.context().eventLog().events(mic->uuid())) {
+        if (event.source == QStringLiteral("App")) {
+            events.append(event);
+        }
+    }
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events.first().message, QStringLiteral("Studio Mic meter started"));
+    EXPECT_EQ(events.first().source, QStringLiteral("App"));
+}
+
+TEST_F(MicrophoneMeterSectionTest, ReadoutsAndMarkersFollowTheHeldPeak) {
+    EXPECT_EQ(ChannelReadoutRow::decibelText(1.0), QStringLiteral("0"));
+    EXPECT_EQ(ChannelReadoutRow::decibelText(0.5), QStringLiteral("-30"));
+    EXPECT_EQ(ChannelReadoutRow::decibelText(0.005), QStringLiteral("\u2014\u221e"));
+    EXPECT_EQ(ChannelReadoutRow::decibelText(2.0), QStringLiteral("0"));
+
+    const QPalette palette;
+    EXPECT_FALSE(ChannelBar::markerColor(0.004, palette));
+    EXPECT_FALSE(ChannelBar::markerColor(std::nan(""), palette));
+    EXPECT_EQ(ChannelBar::markerColor(0.95, palette), redColor(palette));
+    EXPECT_EQ(ChannelBar::markerColor(std::numeric_limits<double>::infinity(), palette),
+              redColor(palette));
+    const auto yellow = ChannelBar::markerColor(0.75, palette);
+    ASSERT_TRUE(yellow);
+    EXPECT_NE(*yellow, redColor(palette));
+    EXPECT_NE(*yellow, tintColor(StatusTint::green, palette));
+    EXPECT_EQ(ChannelBar::markerColor(0.5, palette), tintColor(StatusTint::green, palette));
+
+    // The marker is drawn where the held peak is: 0.75 of 150 points up.
+    QImage image(20, 150, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    ChannelBar::paint(painter, QRectF(0, 0, 20, 150), {0, 0, 0.75}, true, palette);
+    painter.end();
+    EXPECT_EQ(QColor(image.pixel(10, 150 - 112 - 1)).rgb(), yellow->rgb());
+}
+
+TEST_F(MicrophoneMeterSectionTest, GarbageLevelsAndChangingChannelCountsPaintWithinTheBars) {
+    auto view = section(plug(2));
+    state_.setMicrophoneMeterEnabled(true);
+    env_.queue().advance(20ms);
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    view->meter().ingest({{nan, inf, -inf}, {inf, nan, 5}});
+    view->meter().ingest({{nan, inf, -inf}, {inf, nan, 5}, {-1, -1, -1}});
+    env_.settleAll();
+    ASSERT_EQ(view->content(), Content::meter);
+    EXPECT_EQ(view->levelsView()->levels().size(), 3);
+    EXPECT_EQ(ChannelBar::drawable(nan), 0);
+    EXPECT_EQ(ChannelBar::drawable(inf), 1);
+    EXPECT_EQ(ChannelBar::drawable(-inf), 0);
+    // Painting the hostile levels must stay inside the image.
+    QImage image(view->levelsView()->sizeHint(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    view->levelsView()->render(&image);
+    view->meter().ingest({{0.5, 0.5, 0.5}});
+    env_.settleAll();
+    EXPECT_EQ(view->levelsView()->levels().size(), 1);
+}
+
+TEST_F(MicrophoneMeterSectionTest, NoFormatAndNoLevelsSaysSo) {
+    auto view = section(plug(std::nullopt));
+    EXPECT_EQ(view->content(), Content::noFormat);
+    EXPECT_TRUE(view->displayedLevels().isEmpty());
+}
+
+TEST_F(MicrophoneMeterSectionTest, FastLevelsRepaintAtMostOncePerFrame) {
+    auto view = section(plug(2));
+    state_.setMicrophoneMeterEnabled(true);
+    env_.settleAll();
+    QCoreApplication::processEvents();
+    const int before = view->levelsView()->paintCount();
+    QElapsedTimer burst;
+    burst.start();
+    for (int round = 1; round <= 50; ++round) {
+        view->levelsView()->setLevels({{round / 100.0, 0, 0}}, true);
+        QCoreApplication::processEvents();
+    }
+    const auto frames = burst.elapsed() / MeterLevelsView::frameMilliseconds;
+    QTest::qWait(MeterLevelsView::frameMilliseconds * 3);
+    // Fifty changes are painted at most once per frame that passed, plus the last one.
+    const int painted = view->levelsView()->paintCount() - before;
+    EXPECT_GE(painted, 1);
+    EXPECT_LE(painted, frames + 2);
+    // Equal levels paint nothing.
+    const int settled = view->levelsView()->paintCount();
+    view->levelsView()->setLevels(view->levelsView()->levels(), true);
+    QTest::qWait(MeterLevelsView::frameMilliseconds * 2);
+    EXPECT_EQ(view->levelsView()->paintCount(), settled);
+}
+
+}  // namespace
