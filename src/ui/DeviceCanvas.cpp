@@ -17,7 +17,7 @@ const SymbolCatalog& drawableSymbols() {
     return catalog;
 }
 
-QWidget* makeDetailView(const DeviceEntry& entry) {
+QWidget* makeDetailView(const DeviceEntry& entry, AppContext& context, WindowState& state) {
     const auto& symbols = drawableSymbols();
     switch (entry.kind()) {
         case DeviceEntry::Kind::camera:
@@ -25,15 +25,16 @@ QWidget* makeDetailView(const DeviceEntry& entry) {
         case DeviceEntry::Kind::microphone:
             return new MicrophoneDetailView(entry.microphone(), symbols);
         case DeviceEntry::Kind::display:
-            return new DisplayDetailView(entry.display(), symbols);
+            return new DisplayDetailView(entry.display(), context, state, symbols);
     }
     return new QWidget;
 }
 
 }  // namespace
 
-DeviceCanvas::DeviceCanvas(const DeviceEntry& entry, QWidget* parent)
-    : QScrollArea(parent), entry_(entry), detail_(makeDetailView(entry)) {
+DeviceCanvas::DeviceCanvas(const DeviceEntry& entry, AppContext& context, WindowState& state,
+                           QWidget* parent)
+    : QScrollArea(parent), entry_(entry), detail_(makeDetailView(entry, context, state)) {
     setAccessibleName(entry.localizedName());
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);

@@ -6,9 +6,11 @@
 
 namespace tavrin {
 
+class AppContext;
 class CameraDetailView;
 class DisplayDetailView;
 class MicrophoneDetailView;
+class WindowState;
 
 // A device's page in the upper centre pane: the detail view of the entry's kind, padded 20
 // points, filling the width and anchored at the top of a vertical scroll area.
@@ -17,7 +19,8 @@ class DeviceCanvas final : public QScrollArea {
 public:
     static constexpr int padding = 20;
 
-    explicit DeviceCanvas(const DeviceEntry& entry, QWidget* parent = nullptr);
+    DeviceCanvas(const DeviceEntry& entry, AppContext& context, WindowState& state,
+                 QWidget* parent = nullptr);
 
     const DeviceEntry& entry() const { return entry_; }
     // The page; only the one of the entry's kind is present.

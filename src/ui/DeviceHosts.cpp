@@ -41,12 +41,14 @@ void DeviceHost::refresh() {
     stack_->setCurrentIndex(1);
 }
 
-CanvasHost::CanvasHost(DeviceStore& store, WindowState& state, QWidget* parent)
-    : DeviceHost(store, state,
+CanvasHost::CanvasHost(AppContext& context, WindowState& state, QWidget* parent)
+    : DeviceHost(context.deviceStore(), state,
                  new PlaceholderView(QStringLiteral("camera.metering.center.weighted"),
                                      QStringLiteral("Select a Device"),
                                      QStringLiteral("Choose a device from the sidebar.")),
-                 parent) {
+                 parent),
+      context_(context),
+      state_(state) {
     setAccessibleName(QStringLiteral("Device"));
     refresh();
     // After the host's own refresh, which shows the page or the placeholder.
@@ -71,7 +73,7 @@ void CanvasHost::rebuild() {
     if (!entry || !page_) {
         return;
     }
-    canvas_ = new DeviceCanvas(*entry, page_);
+    canvas_ = new DeviceCanvas(*entry, context_, state_, page_);
     page_->layout()->addWidget(canvas_);
 }
 

@@ -46,7 +46,7 @@ private:
 class CanvasHost final : public DeviceHost {
     Q_OBJECT
 public:
-    CanvasHost(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+    CanvasHost(AppContext& context, WindowState& state, QWidget* parent = nullptr);
 
     // The selected device's canvas; null without a selection.
     DeviceCanvas* canvas() const { return canvas_; }
@@ -57,6 +57,8 @@ protected:
 private:
     void rebuild();
 
+    AppContext& context_;
+    WindowState& state_;
     QWidget* page_ = nullptr;
     DeviceCanvas* canvas_ = nullptr;
 };

@@ -7,11 +7,13 @@
 
 namespace tavrin {
 
+class AppContext;
+class DisplayArrangementSection;
 class DisplayDevice;
 class InfoPill;
-class SectionStandIn;
 class StatusPill;
 class SymbolCatalog;
+class WindowState;
 
 // A display's name; "Display ID" with its number and, for the main display, "Main"; and its
 // status and size pills.
@@ -37,15 +39,15 @@ private:
 class DisplayDetailView final : public QWidget {
     Q_OBJECT
 public:
-    DisplayDetailView(std::shared_ptr<DisplayDevice> display, const SymbolCatalog& symbols,
-                      QWidget* parent = nullptr);
+    DisplayDetailView(std::shared_ptr<DisplayDevice> display, AppContext& context,
+                      WindowState& state, const SymbolCatalog& symbols, QWidget* parent = nullptr);
 
     DisplayHeaderRow* header() const { return header_; }
-    SectionStandIn* arrangement() const { return arrangement_; }
+    DisplayArrangementSection* arrangement() const { return arrangement_; }
 
 private:
     DisplayHeaderRow* header_;
-    SectionStandIn* arrangement_;
+    DisplayArrangementSection* arrangement_;
 };
 
 }  // namespace tavrin

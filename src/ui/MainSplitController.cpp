@@ -13,7 +13,7 @@ MainSplitController::MainSplitController(AppContext& context, WindowState& state
     : QSplitter(Qt::Horizontal, parent),
       sidebar_(
           new SidebarViewController(context.deviceStore(), context.platform().symbols(), state)),
-      center_(new VerticalSplitController(context.deviceStore(), state)),
+      center_(new VerticalSplitController(context, state)),
       inspector_(new InspectorHost(context, state)),
       lastOpenWidths_{260, 0, 300},
       saver_([this] { openSettings()->setValue(SettingsKey::mainSplit, saveState()); }) {

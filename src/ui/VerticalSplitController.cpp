@@ -4,18 +4,19 @@
 #include <QResizeEvent>
 #include <QVariantAnimation>
 
+#include "app/AppContext.h"
 #include "ui/DeviceHosts.h"
 #include "ui/Settings.h"
 #include "ui/WindowState.h"
 
 namespace tavrin {
 
-VerticalSplitController::VerticalSplitController(DeviceStore& store, WindowState& state,
+VerticalSplitController::VerticalSplitController(AppContext& context, WindowState& state,
                                                  QWidget* parent)
     : QSplitter(Qt::Vertical, parent),
       state_(state),
-      canvasHost_(new CanvasHost(store, state)),
-      logHost_(new LogHost(store, state)),
+      canvasHost_(new CanvasHost(context, state)),
+      logHost_(new LogHost(context.deviceStore(), state)),
       animation_(new QVariantAnimation(this)),
       saver_([this] { openSettings()->setValue(SettingsKey::verticalSplit, saveState()); }) {
     setChildrenCollapsible(false);

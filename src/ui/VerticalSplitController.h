@@ -9,7 +9,7 @@ class QVariantAnimation;
 namespace tavrin {
 
 class CanvasHost;
-class DeviceStore;
+class AppContext;
 class LogHost;
 class WindowState;
 
@@ -28,7 +28,7 @@ public:
     static constexpr int minimumCanvasHeight = 200;
     static constexpr int animationMilliseconds = 350;
 
-    VerticalSplitController(DeviceStore& store, WindowState& state, QWidget* parent = nullptr);
+    VerticalSplitController(AppContext& context, WindowState& state, QWidget* parent = nullptr);
     ~VerticalSplitController() override;
 
     CanvasHost* canvasHost() const { return canvasHost_; }

@@ -68,12 +68,13 @@ protected:
     }
 
     UiTestEnvironment env_;
+    WindowState state_;
     testing::ScopedLocale locale_{QLocale(QLocale::English, QLocale::UnitedStates)};
 };
 
 TEST_F(CameraPageTest, HeaderNamesAnUnknownManufacturerAndPillsFollowTheCamera) {
     auto [capture, camera] = plug({});
-    DeviceCanvas canvas(camera->entry());
+    DeviceCanvas canvas(camera->entry(), env_.context(), state_);
     auto* page = canvas.cameraView();
     ASSERT_NE(page, nullptr);
     auto* header = page->header();
@@ -98,7 +99,7 @@ TEST_F(CameraPageTest, HeaderNamesAnUnknownManufacturerAndPillsFollowTheCamera) 
 
 TEST_F(CameraPageTest, ThePageRunsHeaderPreviewLockFormatsInsideTwentyPointsOfPadding) {
     auto [capture, camera] = plug(QStringLiteral("Lumetric"));
-    DeviceCanvas canvas(camera->entry());
+    DeviceCanvas canvas(camera->entry(), env_.context(), state_);
     canvas.resize(900, 400);
     canvas.show();
     QApplication::processEvents();
@@ -117,9 +118,10 @@ TEST(DevicePagesTest, MicrophoneAndDisplayPagesCarryTheirSectionsAndSubtitles) {
     UiTestEnvironment env(testing::twoOfEachFixture());
     auto& store = env.context().deviceStore();
     env.settleAll();
+    WindowState state;
 
     auto microphone = store.microphoneDiscovery().microphones().last();
-    DeviceCanvas micCanvas(microphone->entry());
+    DeviceCanvas micCanvas(microphone->entry(), env.context(), state);
     auto* micPage = micCanvas.microphoneView();
     ASSERT_NE(micPage, nullptr);
     EXPECT_EQ(sectionOrder(micPage),
@@ -128,11 +130,11 @@ TEST(DevicePagesTest, MicrophoneAndDisplayPagesCarryTheirSectionsAndSubtitles) {
     EXPECT_EQ(pillTexts(micPage->header()).size(), 1);
 
     const auto displays = store.displayDiscovery().displays();
-    DeviceCanvas mainCanvas(displays.first()->entry());
+    DeviceCanvas mainCanvas(displays.first()->entry(), env.context(), state);
     EXPECT_EQ(mainCanvas.displayView()->header()->subtitleTexts(),
               (QStringList{"Display ID", "1", "·", "Main"}));
     EXPECT_EQ(pillTexts(mainCanvas.displayView()->header()).last(), QStringLiteral("1512 × 982"));
-    DeviceCanvas otherCanvas(displays.last()->entry());
+    DeviceCanvas otherCanvas(displays.last()->entry(), env.context(), state);
     EXPECT_EQ(otherCanvas.displayView()->header()->subtitleTexts(),
               (QStringList{"Display ID", "722"}));
     EXPECT_EQ(sectionOrder(otherCanvas.displayView()), (QStringList{"header", "Arrangement"}));
@@ -163,7 +165,7 @@ TEST(CanvasHostTest, ASelectionBuildsItsKindsPageAndOnlyAnotherSelectionReplaces
     auto& store = env.context().deviceStore();
     env.settleAll();
     WindowState state;
-    CanvasHost host(store, state);
+    CanvasHost host(env.context(), state);
     host.resize(700, 500);
     host.show();
     EXPECT_TRUE(host.showsPlaceholder());

@@ -184,7 +184,7 @@ protected:
 };
 
 TEST_F(LogHostTest, EachSelectedDeviceGetsAFreshPaneThatCollapsesToItsHeader) {
-    VerticalSplitController split(store(), state_);
+    VerticalSplitController split(env_.context(), state_);
     split.resize(700, 700);
     split.show();
     split.setLogHeight(200);

@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(SplitWidgetTest, TheLogAnimatesOpenAndItsHeightDrivesTheExpandedFlag) {
-    Split split(env_.context().deviceStore(), state_);
+    Split split(env_.context(), state_);
     split.resize(700, 700);
     split.show();
     split.setLogHeight(36);
