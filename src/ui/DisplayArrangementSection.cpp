@@ -51,6 +51,42 @@ std::shared_ptr<DisplayDevice> findDisplay(const QList<std::shared_ptr<DisplayDe
     return nullptr;
 }
 
+// The display's name and size, centred below the menu bar; on a tile too short for both, the
+// name alone. A name is cut at the tail rather than spill over a neighbour, and left out when
+// nothing but the ellipsis would remain; a size is shown whole or not at all, since a cut
+// number reads as another number.
+void drawLabels(QPainter& painter, const QPalette& colors, const DisplayDevice& display,
+                const QRectF& rect) {
+    const QFont nameFont = uiFont(FontRole::caption, QFont::Medium);
+    const QFont sizeFont = uiFont(FontRole::monospacedCaption);
+    const QFontMetricsF nameMetrics(nameFont, painter.device());
+    const QFontMetricsF sizeMetrics(sizeFont, painter.device());
+    const qreal width = rect.width() - 8;
+    const qreal top = display.isMain() ? menuBarStrip(rect).bottom() : rect.top();
+    const qreal room = rect.bottom() - top - 4;
+    const QString name = nameMetrics.elidedText(display.localizedName(), Qt::ElideRight, width);
+    if (width <= 0 || room < nameMetrics.height() || name.isEmpty() ||
+        name == QStringLiteral("\u2026")) {
+        return;
+    }
+    const QString size = displaySizeText(display.frame().size());
+    const bool withSize = room >= nameMetrics.height() + sizeMetrics.height() &&
+                          sizeMetrics.horizontalAdvance(size) <= width;
+    qreal y =
+        (top + rect.bottom() - nameMetrics.height() - (withSize ? sizeMetrics.height() : 0)) / 2;
+    painter.setFont(nameFont);
+    painter.setPen(colors.color(QPalette::WindowText));
+    painter.drawText(QRectF(rect.left() + 4, y, width, nameMetrics.height()), Qt::AlignCenter,
+                     name);
+    if (withSize) {
+        y += nameMetrics.height();
+        painter.setFont(sizeFont);
+        painter.setPen(colors.color(QPalette::PlaceholderText));
+        painter.drawText(QRectF(rect.left() + 4, y, width, sizeMetrics.height()), Qt::AlignCenter,
+                         size);
+    }
+}
+
 }  // namespace
 
 DisplayArrangementSection::DisplayArrangementSection(DisplayDiscovery& discovery,
@@ -328,12 +364,13 @@ void DisplayArrangementSection::paintEvent(QPaintEvent*) {
                         colors.color(QPalette::Mid));
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // A tile pulled past the edge is cut there instead of covering the panel's outline.
+    QPainterPath panel;
+    panel.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), SectionPanel::cornerRadius,
+                         SectionPanel::cornerRadius);
+    painter.setClipPath(panel);
 
     const QColor accent = colors.color(QPalette::Highlight);
-    const QFont nameFont = uiFont(FontRole::caption, QFont::Medium);
-    const QFont sizeFont = uiFont(FontRole::monospacedCaption);
-    const QFontMetricsF nameMetrics(nameFont, this);
-    const QFontMetricsF sizeMetrics(sizeFont, this);
 
     auto drawDisplay = [&](const DisplayDevice& display, const QRectF& rect, bool stacked) {
         const bool selected = display.uuid() == state_.selection();
@@ -354,7 +391,7 @@ void DisplayArrangementSection::paintEvent(QPaintEvent*) {
         }
         if (display.isMain()) {
             painter.save();
-            painter.setClipPath(outline);
+            painter.setClipPath(outline, Qt::IntersectClip);
             painter.fillRect(menuBarStrip(rect),
                              selected ? withOpacity(accent, 0.7)
                                       : withOpacity(colors.color(QPalette::WindowText), 0.35));
@@ -372,30 +409,7 @@ void DisplayArrangementSection::paintEvent(QPaintEvent*) {
         if (stacked) {
             return;
         }
-        // Name and size, centred; on a tile too short for both, the name alone; cut at the tail
-        // rather than spilling over a neighbour.
-        const qreal width = rect.width() - 8;
-        const qreal textTop = display.isMain() ? menuBarStrip(rect).bottom() : rect.top();
-        const qreal room = rect.bottom() - textTop - 4;
-        if (width <= 0 || room < nameMetrics.height()) {
-            return;
-        }
-        const bool withSize = room >= nameMetrics.height() + sizeMetrics.height();
-        const qreal height = nameMetrics.height() + (withSize ? sizeMetrics.height() : 0);
-        qreal y = (textTop + rect.bottom()) / 2 - height / 2;
-        painter.setFont(nameFont);
-        painter.setPen(colors.color(QPalette::WindowText));
-        painter.drawText(QRectF(rect.left() + 4, y, width, nameMetrics.height()), Qt::AlignCenter,
-                         nameMetrics.elidedText(display.localizedName(), Qt::ElideRight, width));
-        if (withSize) {
-            y += nameMetrics.height();
-            painter.setFont(sizeFont);
-            painter.setPen(colors.color(QPalette::PlaceholderText));
-            painter.drawText(QRectF(rect.left() + 4, y, width, sizeMetrics.height()),
-                             Qt::AlignCenter,
-                             sizeMetrics.elidedText(displaySizeText(display.frame().size()),
-                                                    Qt::ElideRight, width));
-        }
+        drawLabels(painter, colors, display, rect);
     };
 
     const auto shownLayout = layout();
