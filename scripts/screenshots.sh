@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Renders the main window on the demo devices in its main states, and the camera (with its UVC
-# controls), microphone and display inspectors and the camera and microphone pages whole, as
-# PNG files in screenshots/ (or the directory given), on Qt's offscreen platform. Run from
-# anywhere.
+# controls), microphone and display inspectors, the camera and microphone pages whole and the
+# display arrangement (still, with the menu bar in hand and with a display dragged), as PNG files
+# in screenshots/ (or the directory given), on Qt's offscreen platform. Run from anywhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -20,6 +21,8 @@
 #include "ui/AppDelegate.h"
 #include "ui/DeviceCanvas.h"
 #include "ui/DeviceHosts.h"
+#include "ui/DisplayArrangementSection.h"
+#include "ui/DisplayDetailView.h"
 #include "ui/EventLogPane.h"
 #include "ui/EventLogView.h"
 #include "ui/InspectorView.h"
@@ -90,6 +93,27 @@ bool saveCanvas(WindowTab& tab, const QString& directory, const QString& name) {
     content->resize(before);
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
     return saved;
+}
+
+// A display plugged for the arrangement pictures, described by its frame; `mirrorOf` names the
+// display it mirrors.
+FakeDisplaySpec extraDisplay(DisplayID id, const QString& name, const QRectF& frame,
+                             DisplayID mirrorOf = 0) {
+    FakeDisplaySpec spec;
+    spec.id = id;
+    spec.values.localizedName = name;
+    spec.values.symbolName = QStringLiteral("display");
+    spec.values.frame = frame;
+    spec.hardware = FakeDisplaySpec::hardwareFor(frame, 1, false);
+    spec.hardware->mirrorOf = mirrorOf;
+    return spec;
+}
+
+// Sends a left-button mouse event to `widget` at `at`, as a hand on the canvas would.
+void sendMouse(QWidget* widget, QEvent::Type type, const QPointF& at) {
+    const auto buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
 }
 
 }  // namespace
@@ -206,6 +230,42 @@ int main(int argc, char** argv) {
     ok &= save(*window, output, QStringLiteral("15-exclusive-access-window"));
     microphone->audioHogMode().release();
 
+    // The arrangement of three displays, one of them mirrored: the demo's two and a portrait
+    // display left of the built-in one, with a projector mirroring the studio monitor.
+    fake.plugDisplay(
+        extraDisplay(3, QStringLiteral("Side Display"), QRectF(-1080, -500, 1080, 1920)));
+    fake.plugDisplay(extraDisplay(44, QStringLiteral("Meeting Room Projector"),
+                                  QRectF(1512, -200, 1920, 1080), 722));
+    settle();
+    const auto displays = store.displayDiscovery().displays();
+    for (const auto& display : displays) {
+        if (display->isBuiltIn()) {
+            pageTab->state().setSelection(display->uuid());
+        }
+    }
+    ok &= save(*window, output, QStringLiteral("16-display-arrangement-window"));
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("16-display-arrangement"));
+    auto* canvas = pageTab->split().center()->canvasHost()->canvas();
+    if (auto* section =
+            canvas && canvas->displayView() ? canvas->displayView()->arrangement() : nullptr) {
+        // The menu bar in hand over the studio monitor, then a display pulled off its place;
+        // each put back where it came from.
+        const QPointF strip = section->menuBarRect().center();
+        sendMouse(section, QEvent::MouseButtonPress, strip);
+        sendMouse(section, QEvent::MouseMove, strip + QPointF(0, 10));
+        sendMouse(section, QEvent::MouseMove, section->drawnRect(722).center());
+        ok &= saveCanvas(*pageTab, output, QStringLiteral("17-menu-bar-dragged"));
+        sendMouse(section, QEvent::MouseButtonRelease, strip);
+        const QPointF side = section->drawnRect(3).center();
+        sendMouse(section, QEvent::MouseButtonPress, side);
+        sendMouse(section, QEvent::MouseMove, side + QPointF(30, 40));
+        sendMouse(section, QEvent::MouseMove, side + QPointF(60, 90));
+        ok &= saveCanvas(*pageTab, output, QStringLiteral("18-display-dragged"));
+        sendMouse(section, QEvent::MouseButtonRelease, side);
+    } else {
+        std::printf("FAILED no arrangement\n");
+        ok = false;
+    }
     // The live sections: a running level meter on the demo's tone, and a camera's test picture
     // as it comes and mirrored.
     for (const auto& candidate : store.microphoneDiscovery().microphones()) {
@@ -215,14 +275,14 @@ int main(int argc, char** argv) {
     }
     pageTab->state().setMicrophoneMeterEnabled(true);
     settle(900);
-    ok &= saveCanvas(*pageTab, output, QStringLiteral("16-meter-running"));
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("19-meter-running"));
     pageTab->state().setSelection(store.cameraDiscovery().cameras().first()->uuid());
     pageTab->state().setCameraPreviewEnabled(true);
     settle(600);
-    ok &= saveCanvas(*pageTab, output, QStringLiteral("17-preview-live"));
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("20-preview-live"));
     pageTab->state().setCameraPreviewMirrored(true);
     settle(300);
-    ok &= saveCanvas(*pageTab, output, QStringLiteral("17-preview-mirrored"));
+    ok &= saveCanvas(*pageTab, output, QStringLiteral("20-preview-mirrored"));
     pageTab->state().setCameraPreviewEnabled(false);
 
     ToolbarCustomizeDialog dialog(delegate.toolbarConfiguration(), window);

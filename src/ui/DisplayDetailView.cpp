@@ -3,11 +3,13 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/AppContext.h"
 #include "catalogue/DeviceEntry.h"
+#include "catalogue/DeviceStore.h"
 #include "display/DisplayDevice.h"
+#include "ui/DisplayArrangementSection.h"
 #include "ui/DisplayInspectorView.h"
 #include "ui/InfoPill.h"
-#include "ui/SectionStandIn.h"
 #include "ui/StatusPill.h"
 #include "ui/UiFonts.h"
 
@@ -45,13 +47,13 @@ void DisplayHeaderRow::refresh() {
     size_->setText(displaySizeText(display.frame().size()));
 }
 
-DisplayDetailView::DisplayDetailView(std::shared_ptr<DisplayDevice> display,
-                                     [[maybe_unused]] AppContext& context,
-                                     [[maybe_unused]] WindowState& state,
-                                     const SymbolCatalog& symbols, QWidget* parent)
+DisplayDetailView::DisplayDetailView(std::shared_ptr<DisplayDevice> display, AppContext& context,
+                                     WindowState& state, const SymbolCatalog& symbols,
+                                     QWidget* parent)
     : QWidget(parent),
       header_(new DisplayHeaderRow(display, symbols, this)),
-      arrangement_(new SectionStandIn(QStringLiteral("Arrangement"), this)) {
+      arrangement_(
+          new DisplayArrangementSection(context.deviceStore().displayDiscovery(), state, this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(20);

@@ -8,12 +8,12 @@
 namespace tavrin {
 
 class AppContext;
-class WindowState;
+class DisplayArrangementSection;
 class DisplayDevice;
 class InfoPill;
-class SectionStandIn;
 class StatusPill;
 class SymbolCatalog;
+class WindowState;
 
 // A display's name; "Display ID" with its number and, for the main display, "Main"; and its
 // status and size pills.
@@ -43,11 +43,11 @@ public:
                       WindowState& state, const SymbolCatalog& symbols, QWidget* parent = nullptr);
 
     DisplayHeaderRow* header() const { return header_; }
-    SectionStandIn* arrangement() const { return arrangement_; }
+    DisplayArrangementSection* arrangement() const { return arrangement_; }
 
 private:
     DisplayHeaderRow* header_;
-    SectionStandIn* arrangement_;
+    DisplayArrangementSection* arrangement_;
 };
 
 }  // namespace tavrin

@@ -17,7 +17,6 @@
 #include "ui/DisplayDetailView.h"
 #include "ui/MicrophoneDetailView.h"
 #include "ui/Pill.h"
-#include "ui/SectionStandIn.h"
 #include "ui/UiTestEnvironment.h"
 #include "ui/WindowState.h"
 
