@@ -39,9 +39,8 @@ CameraPreviewSection::CameraPreviewSection(std::shared_ptr<CameraDevice> camera,
       log_(log),
       framework_(framework) {
     setAccessibleName(QStringLiteral("Camera Preview"));
-    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFixedHeight(heightForWidth(sizeHint().width()));
     pages_ = new QStackedLayout(this);
     accessPage_ = makeAccessPage();
     previewPage_ = makePreviewPage();
@@ -121,6 +120,16 @@ int CameraPreviewSection::heightForWidth(int width) const {
 
 QSize CameraPreviewSection::sizeHint() const {
     return QSize(640, heightForWidth(640));
+}
+
+void CameraPreviewSection::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A 16:9 picture at the page's width, within bounds; the page's layout has no height for
+    // width of its own, so the section sets its height as its width changes.
+    const int wanted = heightForWidth(width());
+    if (height() != wanted) {
+        setFixedHeight(wanted);
+    }
 }
 
 void CameraPreviewSection::showEvent(QShowEvent* event) {

@@ -41,7 +41,6 @@ public:
     // Why the stream stopped or never started; empty while it runs.
     QString failureText() const;
 
-    bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
 
@@ -49,6 +48,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* makeAccessPage();

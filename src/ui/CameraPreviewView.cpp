@@ -78,7 +78,8 @@ void CameraPreviewView::paintEvent(QPaintEvent*) {
     painter.drawImage(target, image_);
     painter.restore();
 
-    // The picture's size and rate, small, in the bottom trailing corner.
+    // The picture's size and rate, small, in the top trailing corner, clear of what a camera
+    // usually shows at the bottom (captions, clocks).
     const double rate = measuredFrameRate();
     const QString caption =
         QStringLiteral("%1 \u00d7 %2").arg(image_.width()).arg(image_.height()) +
@@ -86,8 +87,8 @@ void CameraPreviewView::paintEvent(QPaintEvent*) {
     painter.setFont(uiFont(FontRole::monospacedCaption));
     const QFontMetricsF metrics(painter.font());
     const QSizeF box(metrics.horizontalAdvance(caption) + 12, metrics.height() + 4);
-    const QRectF badge(target.right() - box.width() - 6, target.bottom() - box.height() - 6,
-                       box.width(), box.height());
+    const QRectF badge(target.right() - box.width() - 6, target.top() + 6, box.width(),
+                       box.height());
     QPainterPath shape;
     shape.addRoundedRect(badge, 4, 4);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -33,7 +33,8 @@ qreal MeterLevelsView::readoutInset() {
 
 QSize MeterLevelsView::sizeHint() const {
     const qreal width = readoutInset() + levels_.size() * (ChannelBar::width + barSpacing);
-    const qreal height = barHeight + scaleSpacing + ChannelReadoutRow::height(readoutFont());
+    const qreal height =
+        topInset + barHeight + scaleSpacing + ChannelReadoutRow::height(readoutFont());
     return QSize(int(std::ceil(width)), int(std::ceil(height)));
 }
 
@@ -72,16 +73,16 @@ void MeterLevelsView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const auto palette = this->palette();
     const QFont font = readoutFont();
-    ScaleColumn::paint(painter, QRectF(0, 0, ScaleColumn::frameWidth(), barHeight), enabled_, font,
-                       palette);
+    ScaleColumn::paint(painter, QRectF(0, topInset, ScaleColumn::frameWidth(), barHeight), enabled_,
+                       font, palette);
     qreal x = readoutInset();
     for (const auto& level : levels_) {
-        ChannelBar::paint(painter, QRectF(x, 0, ChannelBar::width, barHeight), level, enabled_,
-                          palette);
+        ChannelBar::paint(painter, QRectF(x, topInset, ChannelBar::width, barHeight), level,
+                          enabled_, palette);
         x += ChannelBar::width + barSpacing;
     }
-    ChannelReadoutRow::paint(painter, QPointF(0, barHeight + scaleSpacing), readoutInset(), levels_,
-                             font, palette);
+    ChannelReadoutRow::paint(painter, QPointF(0, topInset + barHeight + scaleSpacing),
+                             readoutInset(), levels_, font, palette);
 }
 
 }  // namespace tavrin

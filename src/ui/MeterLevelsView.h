@@ -18,6 +18,8 @@ public:
     static constexpr qreal barHeight = 150;
     static constexpr qreal barSpacing = 10;
     static constexpr qreal scaleSpacing = 8;
+    // Room above the bars for the top tick's label, which is centred on the bars' top edge.
+    static constexpr qreal topInset = 6;
     static constexpr int frameMilliseconds = 16;
 
     explicit MeterLevelsView(QWidget* parent = nullptr);
