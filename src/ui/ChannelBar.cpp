@@ -2,7 +2,6 @@
 
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <cmath>
 
 #include "ui/StatusColors.h"
@@ -48,10 +47,10 @@ void ChannelBar::paint(QPainter& painter, const QRectF& rect, const ChannelLevel
         painter.restore();
         return;
     }
-    QPainterPath shape;
-    shape.addRoundedRect(rect, cornerRadius, cornerRadius);
-    painter.setClipPath(shape);
-    painter.fillPath(shape, withOpacity(track, 0.5));
+    // Filled shapes rather than a clip path: this is painted for every channel in every frame.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(withOpacity(track, 0.5));
+    painter.drawRoundedRect(rect, cornerRadius, cornerRadius);
 
     const qreal height = rect.height();
     const qreal fill = height * drawable(level.average);
@@ -66,12 +65,15 @@ void ChannelBar::paint(QPainter& painter, const QRectF& rect, const ChannelLevel
         gradient.setColorAt(0.9, yellow);
         gradient.setColorAt(0.92, red);
         gradient.setColorAt(1, red);
-        painter.fillRect(QRectF(rect.left(), rect.bottom() - fill, rect.width(), fill), gradient);
+        painter.setBrush(gradient);
+        const QRectF filled(rect.left(), rect.bottom() - fill, rect.width(), fill);
+        const qreal radius = std::min(cornerRadius, fill / 2);
+        painter.drawRoundedRect(filled, radius, radius);
     }
     if (const auto color = markerColor(level.peakHold, palette)) {
         const qreal markerBottom = rect.bottom() - (height * drawable(level.peakHold) - 1);
-        painter.fillRect(
-            QRectF(rect.left(), markerBottom - markerHeight, rect.width(), markerHeight), *color);
+        const qreal top = std::max(rect.top(), markerBottom - markerHeight);
+        painter.fillRect(QRectF(rect.left(), top, rect.width(), markerBottom - top), *color);
     }
     painter.restore();
 }

@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "ui/ChannelBar.h"
-#include "ui/ScaleColumn.h"
 
 namespace tavrin {
 
@@ -15,6 +14,13 @@ namespace {
 
 constexpr qreal columnSpacing = 10;
 const QString minusInfinity = QStringLiteral("\u2014\u221e");
+
+QStaticText laidOut(const QString& text, const QFont& font) {
+    QStaticText result(text);
+    result.setTextFormat(Qt::PlainText);
+    result.prepare(QTransform(), font);
+    return result;
+}
 
 }  // namespace
 
@@ -26,26 +32,50 @@ QString ChannelReadoutRow::decibelText(double value) {
     return decibels > -59.5 ? QString::asprintf("%.0f", decibels) : minusInfinity;
 }
 
-qreal ChannelReadoutRow::height(const QFont& font) {
-    return QFontMetricsF(font).height() * 2 + 1;
+void ChannelReadoutRow::setFont(const QFont& font) {
+    font_ = font;
+    texts_.clear();
+    numbers_.clear();
+    readouts_.clear();
+}
+
+qreal ChannelReadoutRow::height() const {
+    return QFontMetricsF(font_).height() * 2 + 1;
+}
+
+void ChannelReadoutRow::setLevels(const QList<ChannelLevel>& levels) {
+    while (numbers_.size() < levels.size()) {
+        numbers_.append(laidOut(QString::number(numbers_.size() + 1), font_));
+    }
+    texts_.resize(levels.size());
+    readouts_.resize(levels.size());
+    for (qsizetype channel = 0; channel < levels.size(); ++channel) {
+        const QString text = decibelText(levels[channel].peakHold);
+        if (text != texts_[channel]) {
+            texts_[channel] = text;
+            readouts_[channel] = laidOut(text, font_);
+        }
+    }
 }
 
 void ChannelReadoutRow::paint(QPainter& painter, const QPointF& origin, qreal leadingInset,
-                              const QList<ChannelLevel>& levels, const QFont& font,
-                              const QPalette& palette) {
+                              const QPalette& palette) const {
     painter.save();
-    painter.setFont(font);
-    const qreal line = QFontMetricsF(font).height();
-    // The texts may be a little wider than their bar; they stay centred under it.
-    const qreal overhang = columnSpacing / 2;
+    painter.setFont(font_);
+    const qreal line = QFontMetricsF(font_).height();
+    // A text may be a little wider than its bar; it stays centred under it.
+    const auto centred = [](const QStaticText& text, qreal centre) {
+        return centre - text.size().width() / 2;
+    };
     qreal x = origin.x() + leadingInset;
-    for (qsizetype channel = 0; channel < levels.size(); ++channel) {
-        const QRectF column(x - overhang, origin.y(), ChannelBar::width + 2 * overhang, line);
+    for (qsizetype channel = 0; channel < readouts_.size(); ++channel) {
+        const qreal centre = x + ChannelBar::width / 2;
         painter.setPen(palette.color(QPalette::PlaceholderText));
-        painter.drawText(column, Qt::AlignHCenter | Qt::AlignTop, QString::number(channel + 1));
+        painter.drawStaticText(QPointF(centred(numbers_[channel], centre), origin.y()),
+                               numbers_[channel]);
         painter.setPen(palette.color(QPalette::WindowText));
-        painter.drawText(column.translated(0, line + 1), Qt::AlignHCenter | Qt::AlignTop,
-                         decibelText(levels[channel].peakHold));
+        painter.drawStaticText(QPointF(centred(readouts_[channel], centre), origin.y() + line + 1),
+                               readouts_[channel]);
         x += ChannelBar::width + columnSpacing;
     }
     painter.restore();

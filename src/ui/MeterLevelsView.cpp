@@ -23,8 +23,20 @@ QFont readoutFont() {
 MeterLevelsView::MeterLevelsView(QWidget* parent) : QWidget(parent) {
     setAccessibleName(QStringLiteral("Levels"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    font_ = readoutFont();
+    readouts_.setFont(font_);
     frameTimer_.setSingleShot(true);
-    connect(&frameTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&frameTimer_, &QTimer::timeout, this, [this] {
+        if (onlyLevelsChanged_) {
+            update(levelsArea());
+        } else {
+            update();
+        }
+    });
+}
+
+QRect MeterLevelsView::levelsArea() const {
+    return QRect(int(readoutInset()) - 10, 0, width() - int(readoutInset()) + 10, height());
 }
 
 qreal MeterLevelsView::readoutInset() {
@@ -33,8 +45,7 @@ qreal MeterLevelsView::readoutInset() {
 
 QSize MeterLevelsView::sizeHint() const {
     const qreal width = readoutInset() + levels_.size() * (ChannelBar::width + barSpacing);
-    const qreal height =
-        topInset + barHeight + scaleSpacing + ChannelReadoutRow::height(readoutFont());
+    const qreal height = topInset + barHeight + scaleSpacing + readouts_.height();
     return QSize(int(std::ceil(width)), int(std::ceil(height)));
 }
 
@@ -47,22 +58,30 @@ void MeterLevelsView::setLevels(const QList<ChannelLevel>& levels, bool enabled)
         return;
     }
     const bool channelsChanged = levels.size() != levels_.size();
+    const bool onlyLevels = !channelsChanged && enabled == enabled_;
     levels_ = levels;
     enabled_ = enabled;
+    readouts_.setLevels(levels_);
     if (channelsChanged) {
         updateGeometry();
     }
-    requestRepaint();
+    requestRepaint(onlyLevels);
 }
 
-void MeterLevelsView::requestRepaint() {
+void MeterLevelsView::requestRepaint(bool onlyLevels) {
     if (frameTimer_.isActive()) {
+        onlyLevelsChanged_ = onlyLevelsChanged_ && onlyLevels;
         return;
     }
     const qint64 since = sinceLastPaint_.isValid() ? sinceLastPaint_.elapsed() : frameMilliseconds;
     if (since >= frameMilliseconds) {
-        update();
+        if (onlyLevels) {
+            update(levelsArea());
+        } else {
+            update();
+        }
     } else {
+        onlyLevelsChanged_ = onlyLevels;
         frameTimer_.start(int(frameMilliseconds - since));
     }
 }
@@ -72,17 +91,16 @@ void MeterLevelsView::paintEvent(QPaintEvent*) {
     sinceLastPaint_.start();
     QPainter painter(this);
     const auto palette = this->palette();
-    const QFont font = readoutFont();
-    ScaleColumn::paint(painter, QRectF(0, topInset, ScaleColumn::frameWidth(), barHeight), enabled_,
-                       font, palette);
+    scale_.paint(painter, QRectF(0, topInset, ScaleColumn::frameWidth(), barHeight), enabled_,
+                 font_, palette, devicePixelRatioF());
     qreal x = readoutInset();
     for (const auto& level : levels_) {
         ChannelBar::paint(painter, QRectF(x, topInset, ChannelBar::width, barHeight), level,
                           enabled_, palette);
         x += ChannelBar::width + barSpacing;
     }
-    ChannelReadoutRow::paint(painter, QPointF(0, topInset + barHeight + scaleSpacing),
-                             readoutInset(), levels_, font, palette);
+    readouts_.paint(painter, QPointF(0, topInset + barHeight + scaleSpacing), readoutInset(),
+                    palette);
 }
 
 }  // namespace tavrin

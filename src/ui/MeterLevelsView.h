@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFont>
 #include <QList>
 #include <QTimer>
 #include <QWidget>
 
 #include "audio/ChannelLevel.h"
+#include "ui/ChannelReadoutRow.h"
+#include "ui/ScaleColumn.h"
 
 namespace tavrin {
 
@@ -29,6 +32,7 @@ public:
     bool isMeterEnabled() const { return enabled_; }
     // Where the readouts start, so that each sits under its bar.
     static qreal readoutInset();
+    const ChannelReadoutRow& readouts() const { return readouts_; }
     int paintCount() const { return paintCount_; }
 
     QSize sizeHint() const override;
@@ -38,13 +42,20 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void requestRepaint();
+    void requestRepaint(bool onlyLevels);
+    // The part that changes with the levels: the bars and the readouts.
+    QRect levelsArea() const;
 
     QList<ChannelLevel> levels_;
     bool enabled_ = false;
     QElapsedTimer sinceLastPaint_;
     QTimer frameTimer_;
     int paintCount_ = 0;
+    // Only the bars and readouts need painting when just the levels changed.
+    bool onlyLevelsChanged_ = false;
+    QFont font_;
+    ScaleColumn scale_;
+    ChannelReadoutRow readouts_;
 };
 
 }  // namespace tavrin

@@ -213,7 +213,6 @@ void MicrophoneMeterSection::refresh() {
     const bool enabled = state_.isMicrophoneMeterEnabled();
     levels_->setLevels(displayedLevels(), enabled);
     enable_->setVisible(!enabled);
-    enable_->raise();
 
     QString symbol = QStringLiteral("waveform");
     QString text = QStringLiteral("Metering");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPixmap>
 #include <QRectF>
 
 class QFont;
@@ -10,7 +11,8 @@ class QPalette;
 namespace tavrin {
 
 // The decibel scale beside the level bars: each tick's value, right-aligned, and a short mark
-// at its height. Faded while the meter is off.
+// at its height. Faded while the meter is off. It changes only with the switch, the font and
+// the palette, so it is drawn once into a pixmap and copied with every frame.
 class ScaleColumn {
 public:
     static constexpr qreal width = 32;
@@ -22,9 +24,16 @@ public:
     // The column takes the scale's width plus the mark and its gap.
     static qreal frameWidth() { return width + 4; }
 
-    // Draws the column into `rect`, the bars' height tall.
-    static void paint(QPainter& painter, const QRectF& rect, bool enabled, const QFont& font,
-                      const QPalette& palette);
+    // Draws the column into `rect`, the bars' height tall; the top label reaches 6 points above.
+    void paint(QPainter& painter, const QRectF& rect, bool enabled, const QFont& font,
+               const QPalette& palette, qreal devicePixelRatio);
+
+private:
+    static void draw(QPainter& painter, const QRectF& rect, const QFont& font,
+                     const QPalette& palette);
+
+    QPixmap cache_;
+    QString cacheKey_;
 };
 
 }  // namespace tavrin

@@ -101,7 +101,8 @@ TEST_F(MicrophoneMeterSectionTest, OffItShowsOutlinedSilentBarsAFadedScaleAndEna
     EXPECT_EQ(view->levelsView()->levels(), (QList<ChannelLevel>{{}, {}}));
     EXPECT_FALSE(view->levelsView()->isMeterEnabled());
     EXPECT_EQ(ScaleColumn::opacity(false), 0.3);
-    EXPECT_EQ(ChannelReadoutRow::decibelText(0), QStringLiteral("\u2014\u221e"));
+    EXPECT_EQ(view->levelsView()->readouts().texts(),
+              (QList<QString>{QStringLiteral("\u2014\u221e"), QStringLiteral("\u2014\u221e")}));
     EXPECT_EQ(view->statusLabel()->text(), QStringLiteral("Meter is off."));
     EXPECT_TRUE(view->enableButton()->isVisible());
 
