@@ -80,8 +80,15 @@ case $command in
     ;;
   stop)
     if [[ -f $dir/pid ]]; then
-      kill "$(cat "$dir/pid")" 2>/dev/null || true
+      pid=$(cat "$dir/pid")
+      kill "$pid" 2>/dev/null || true
+      for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
       rm -f "$dir/pid"
+      # A server that was killed outright leaves its socket behind.
+      number=$(head -n1 "$dir/display" 2>/dev/null || true)
+      if [[ -n $number ]] && ! kill -0 "$pid" 2>/dev/null; then
+        rm -f "/tmp/.X11-unix/X$number" "/tmp/.X$number-lock"
+      fi
     fi
     ;;
   *)
