@@ -8,6 +8,7 @@
 #include "catalogue/DeviceStore.h"
 #include "contract/DisplayServerDriver.h"
 #include "contract/RealTimeLoop.h"
+#include "contract/RequiredServers.h"
 #include "display/DisplayDevice.h"
 #include "display/DisplayDiscovery.h"
 
@@ -25,9 +26,7 @@ protected:
     void SetUp() override {
         driver_ = DisplayServerDriver::make(QString::fromUtf8(GetParam()));
         if (const auto reason = driver_->unavailableReason(); !reason.isEmpty()) {
-            if (qEnvironmentVariable("TAVRIN_TEST_REQUIRE_SERVERS")
-                    .split(QLatin1Char(','))
-                    .contains(driver_->kind())) {
+            if (isRequiredServer(driver_->kind())) {
                 FAIL() << reason.toStdString();
             }
             GTEST_SKIP() << reason.toStdString();

@@ -14,6 +14,7 @@
 #include "catalogue/DeviceStore.h"
 #include "catalogue/MicrophoneDiscovery.h"
 #include "contract/RealTimeLoop.h"
+#include "contract/RequiredServers.h"
 #include "contract/SoundServerDriver.h"
 #include "platform/AudioHardware.h"
 #include "runtime/VirtualMainThreadQueue.h"
@@ -29,9 +30,7 @@ protected:
     void SetUp() override {
         driver_ = SoundServerDriver::make(QString::fromUtf8(GetParam()));
         if (const auto reason = driver_->unavailableReason(); !reason.isEmpty()) {
-            if (qEnvironmentVariable("TAVRIN_TEST_REQUIRE_SERVERS")
-                    .split(QLatin1Char(','))
-                    .contains(driver_->kind())) {
+            if (isRequiredServer(driver_->kind())) {
                 FAIL() << reason.toStdString();
             }
             GTEST_SKIP() << reason.toStdString();

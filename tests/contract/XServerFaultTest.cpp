@@ -11,6 +11,7 @@
 #include "catalogue/DeviceStore.h"
 #include "contract/DisplayServerDriver.h"
 #include "contract/RealTimeLoop.h"
+#include "contract/RequiredServers.h"
 #include "display/DisplayDevice.h"
 #include "display/DisplayDiscovery.h"
 
@@ -56,12 +57,9 @@ private:
 };
 
 TEST(XServerFault, AServerThatGoesAwayLeavesEveryDisplayNotConnected) {
-    const bool isRequired = qEnvironmentVariable("TAVRIN_TEST_REQUIRE_SERVERS")
-                                .split(QLatin1Char(','))
-                                .contains(QStringLiteral("xorg"));
     PrivateXServer server;
     if (!server.start()) {
-        if (isRequired) {
+        if (isRequiredServer(QStringLiteral("xorg"))) {
             FAIL() << "a private Xorg did not start";
         }
         GTEST_SKIP() << "Xorg with the dummy driver is not available here";
