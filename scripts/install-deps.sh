@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
   xvfb xauth
+  libx11-dev libxrandr-dev xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libqt6svg6 breeze-icon-theme fonts-dejavu-core
 )
 

@@ -2,8 +2,9 @@
 # Installs what is needed, then builds and runs every test twice: in a normal build and with
 # AddressSanitizer and UndefinedBehaviorSanitizer. Before that, the parsers of untrusted USB
 # input are fuzzed for a few seconds. The sound server contract tests run against a private
-# PulseAudio and, where it starts, a private PipeWire, both stopped at the end. Run from
-# anywhere, as root on Debian 12.
+# PulseAudio and, where it starts, a private PipeWire; the display contract tests against a
+# private Xorg with the dummy video driver; all stopped at the end. Run from anywhere, as root on
+# Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,19 +12,25 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 
-echo "== fuzzing the USB descriptor walk and the location-ID parser briefly"
+echo "== fuzzing the USB descriptor walk, the location-ID parser and the EDID parser briefly"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVRIN_FUZZ=ON -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCHMARKS=OFF
-cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer
+cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer edid_fuzzer
 corpus=$(mktemp -d)
 cp fuzz/corpus/uvc/* "$corpus"/
 ./build-fuzz/fuzz/uvc_descriptor_fuzzer -max_total_time=5 -print_final_stats=1 "$corpus"
 rm -rf "$corpus"
+./build-fuzz/fuzz/edid_fuzzer -max_total_time=5 -print_final_stats=1
 
-echo "== starting private sound servers for the contract tests"
+echo "== starting private sound servers and a private X server for the contract tests"
 servers=$(mktemp -d)
-trap 'bash scripts/sound-servers.sh stop "$servers"; rm -rf "$servers"' EXIT
+xserver=$(mktemp -d)
+trap 'bash scripts/sound-servers.sh stop "$servers"; bash scripts/x-server.sh stop "$xserver";
+  rm -rf "$servers" "$xserver"' EXIT
 eval "$(bash scripts/sound-servers.sh start "$servers")"
+eval "$(bash scripts/x-server.sh start "$xserver")"
+# A server that was started must pass: its tests may not skip.
+export TAVRIN_TEST_REQUIRE_SERVERS=$TAVRIN_TEST_REQUIRE_SERVERS,xorg
 
 run_suite() {
   local dir=$1

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -10,6 +11,9 @@
 #include "app/ConsoleMonitor.h"
 #include "catalogue/DeviceStore.h"
 #include "platform/PlatformFactory.h"
+#include "platform/linux/DesktopSession.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/qscreen/WaylandDisplayPlatform.h"
 #include "runtime/QtMainThreadQueue.h"
 #include "ui/AppDelegate.h"
 #include "ui/SymbolIcons.h"
@@ -74,6 +78,10 @@ std::unique_ptr<AppContext> makeContext(PlatformChoice choice) {
     if (!platform) {
         std::fprintf(stderr, "tavrin: no sound server answered (is PULSE_SERVER right?)\n");
         return nullptr;
+    }
+    // A Wayland session's displays come from Qt's screens, which need the GUI application.
+    if (qGuiApp && isWaylandSession() && dynamic_cast<LinuxPlatform*>(platform.get())) {
+        platform = std::make_unique<WaylandDisplayPlatform>(*queue, std::move(platform));
     }
     return std::make_unique<AppContext>(std::move(queue), std::move(platform));
 }

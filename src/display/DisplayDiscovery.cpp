@@ -58,6 +58,12 @@ void DisplayDiscovery::apply(const DeviceList<SXDisplay>& list) {
 }
 
 DisplayError DisplayDiscovery::makeMain(const DisplayDevice& target) {
+    auto& services = context_.platform().displayServices();
+    // Where the desktop has a primary-display setting (X), that is what the main display is.
+    if (const auto error = services.setPrimaryDisplay(target.id());
+        error != DisplayErrorCode::notImplemented) {
+        return error;
+    }
     const auto offset = target.frame().topLeft();
     if (offset.x() == 0 && offset.y() == 0) {
         return DisplayErrorCode::success;  // already the main display
@@ -74,7 +80,6 @@ DisplayError DisplayDiscovery::makeMain(const DisplayDevice& target) {
         }
         moves.append({display->id(), *x, *y});
     }
-    auto& services = context_.platform().displayServices();
     DisplayConfiguration configuration = 0;
     if (const auto error = services.beginConfiguration(configuration)) {
         return error;

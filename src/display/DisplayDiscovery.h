@@ -28,8 +28,9 @@ public:
 
     // Applies one complete framework list.
     void apply(const DeviceList<SXDisplay>& list);
-    // Moves every connected display so that `target` sits at the global origin; the
-    // display-services status. Origins that don't fit 32 bits are refused before anything moves.
+    // Makes `target` the primary display where the desktop has that setting; elsewhere moves
+    // every connected display so that `target` sits at the global origin. The display-services
+    // status. Origins that don't fit 32 bits are refused before anything moves.
     DisplayError makeMain(const DisplayDevice& target);
 
 signals:

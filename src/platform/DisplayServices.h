@@ -21,6 +21,8 @@ inline constexpr DisplayError failure = 1000;
 inline constexpr DisplayError illegalArgument = 1001;
 inline constexpr DisplayError invalidConnection = 1002;
 inline constexpr DisplayError cannotComplete = 1004;
+inline constexpr DisplayError notImplemented = 1006;
+inline constexpr DisplayError invalidOperation = 1010;
 }  // namespace DisplayErrorCode
 
 struct DisplayMode {
@@ -30,6 +32,8 @@ struct DisplayMode {
     double pixelHeight = 0;
     double refreshRate = 0;
     std::uint32_t ioFlags = 0;
+
+    friend bool operator==(const DisplayMode&, const DisplayMode&) = default;
 };
 
 // A screen of the window server, matched to a display by its number.
@@ -65,6 +69,10 @@ public:
     // Applies the configuration permanently.
     virtual DisplayError completeConfiguration(DisplayConfiguration configuration) = 0;
     virtual DisplayError cancelConfiguration(DisplayConfiguration configuration) = 0;
+    // Makes the display the primary one, which the desktop's panels follow. Gives
+    // `notImplemented` where no such setting exists and the main display is the one at the
+    // global origin.
+    virtual DisplayError setPrimaryDisplay(DisplayID display) = 0;
 
     virtual QList<ScreenInfo> screens() = 0;
     // Called on the main thread after the screens' parameters changed.

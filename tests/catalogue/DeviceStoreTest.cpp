@@ -255,6 +255,23 @@ TEST(DisplayDiscovery, MakeMainMovesEveryConnectedDisplayByTheSameOffset) {
     EXPECT_FALSE(services.isConfigurationOpen());
 }
 
+TEST(DisplayDiscovery, MakeMainSetsThePrimaryWhereTheDesktopHasThatSetting) {
+    TestEnvironment env;
+    env.fake().plugDisplay(displaySpec(1, QRectF(0, 0, 100, 100)));
+    env.fake().plugDisplay(displaySpec(2, QRectF(100, 0, 100, 100)));
+    auto& discovery = env.context().deviceStore().displayDiscovery();
+    env.settle();
+    auto& services = env.fake().fakeDisplayServices();
+    services.setHasPrimarySetting(true);
+
+    EXPECT_EQ(discovery.makeMain(*discovery.displays()[1]), DisplayErrorCode::success);
+    env.settle();
+    EXPECT_EQ(services.callCount(FakeDisplayServices::Step::begin), 0) << "nothing moves";
+    EXPECT_TRUE(discovery.displays()[1]->isMain());
+    EXPECT_FALSE(discovery.displays()[0]->isMain());
+    EXPECT_EQ(discovery.displays()[1]->frame().topLeft(), QPointF(100, 0));
+}
+
 TEST(DisplayDiscovery, OffsetsBeyondThirtyTwoBitsAreRefusedBeforeAnythingMoves) {
     TestEnvironment env;
     env.fake().plugDisplay(displaySpec(1, QRectF(0, 0, 100, 100)));

@@ -13,6 +13,8 @@
 #include "audio/MicrophoneDevice.h"
 #include "catalogue/DeviceStore.h"
 #include "catalogue/MicrophoneDiscovery.h"
+#include "contract/RealTimeLoop.h"
+#include "contract/RequiredServers.h"
 #include "contract/SoundServerDriver.h"
 #include "platform/AudioHardware.h"
 #include "runtime/VirtualMainThreadQueue.h"
@@ -28,9 +30,7 @@ protected:
     void SetUp() override {
         driver_ = SoundServerDriver::make(QString::fromUtf8(GetParam()));
         if (const auto reason = driver_->unavailableReason(); !reason.isEmpty()) {
-            if (qEnvironmentVariable("TAVRIN_TEST_REQUIRE_SERVERS")
-                    .split(QLatin1Char(','))
-                    .contains(driver_->kind())) {
+            if (isRequiredServer(driver_->kind())) {
                 FAIL() << reason.toStdString();
             }
             GTEST_SKIP() << reason.toStdString();
@@ -51,26 +51,10 @@ protected:
         driver_.reset();
     }
 
-    // Runs the main thread until `done` holds, for up to a few seconds of real time. Virtual
-    // time follows real time, so the models' timers run as they would in the application.
+    // Runs the main thread until `done` holds, for up to a few seconds of real time.
     bool waitFor(const std::function<bool()>& done,
                  std::chrono::milliseconds timeout = std::chrono::seconds(8)) {
-        const auto start = std::chrono::steady_clock::now();
-        const auto deadline = start + timeout;
-        auto last = start;
-        for (;;) {
-            const auto now = std::chrono::steady_clock::now();
-            queue_->advance(std::chrono::duration_cast<std::chrono::milliseconds>(now - last));
-            last = now;
-            queue_->runUntilIdle();
-            if (done()) {
-                return true;
-            }
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QThread::msleep(5);
-        }
+        return runMainThreadUntil(*queue_, done, timeout);
     }
 
     // Lets whatever is still on its way arrive, for a short real-time while.

@@ -90,6 +90,20 @@ DisplayError FakeDisplayServices::cancelConfiguration(DisplayConfiguration confi
                                          : DisplayErrorCode::illegalArgument;
 }
 
+DisplayError FakeDisplayServices::setPrimaryDisplay(DisplayID display) {
+    if (!hasPrimarySetting_) {
+        return DisplayErrorCode::notImplemented;
+    }
+    if (!displays_.contains(display)) {
+        return DisplayErrorCode::illegalArgument;
+    }
+    if (onPrimaryChanged_) {
+        onPrimaryChanged_(display);
+    }
+    notifyScreenParametersChanged();
+    return DisplayErrorCode::success;
+}
+
 QList<ScreenInfo> FakeDisplayServices::screens() {
     QList<ScreenInfo> screens;
     for (auto it = displays_.cbegin(); it != displays_.cend(); ++it) {

@@ -44,6 +44,7 @@ public:
                                  std::int32_t x, std::int32_t y) override;
     DisplayError completeConfiguration(DisplayConfiguration configuration) override;
     DisplayError cancelConfiguration(DisplayConfiguration configuration) override;
+    DisplayError setPrimaryDisplay(DisplayID display) override;
     QList<ScreenInfo> screens() override;
     Subscription observeScreenParameters(std::function<void()> onChange) override;
 
@@ -57,6 +58,13 @@ public:
     // Who moves the framework's displays when a configuration completes.
     void setOnArrangementChanged(std::function<void(const QHash<DisplayID, QPointF>&)> apply) {
         onArrangementChanged_ = std::move(apply);
+    }
+    // Gives the fake a primary-display setting of its own, as an X server has; without it the
+    // main display is the one at the origin and setting a primary is not implemented.
+    void setHasPrimarySetting(bool hasSetting) { hasPrimarySetting_ = hasSetting; }
+    // Who marks the framework's main display when the primary is set.
+    void setOnPrimaryChanged(std::function<void(DisplayID)> apply) {
+        onPrimaryChanged_ = std::move(apply);
     }
     int callCount(Step step) const { return calls_[std::size_t(step)]; }
     bool isConfigurationOpen() const { return !pending_.empty(); }
@@ -77,6 +85,8 @@ private:
     std::vector<Fault> faults_;
     std::array<int, 4> calls_{};
     std::function<void(const QHash<DisplayID, QPointF>&)> onArrangementChanged_;
+    bool hasPrimarySetting_ = false;
+    std::function<void(DisplayID)> onPrimaryChanged_;
     std::shared_ptr<std::map<std::uint64_t, std::function<void()>>> observers_ =
         std::make_shared<std::map<std::uint64_t, std::function<void()>>>();
     std::uint64_t nextObserver_ = 0;

@@ -41,6 +41,15 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
             });
         }
     });
+    displayServices_.setOnPrimaryChanged([this](DisplayID primary) {
+        const auto known = known_.withLock([](const KnownDevices& devices) { return devices; });
+        for (auto it = known.displays.cbegin(); it != known.displays.cend(); ++it) {
+            framework_.displays().change(it.key(),
+                                         [isMain = it.key() == primary](SXDisplay& display) {
+                                             display.isMain.send(isMain);
+                                         });
+        }
+    });
     for (const auto& camera : fixture.cameras) {
         // The USB side of a webcam stays plugged for the run; only its capture device comes
         // and goes with the scenario.

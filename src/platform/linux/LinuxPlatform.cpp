@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "platform/linux/DesktopSession.h"
 #include "runtime/CurrentProcess.h"
 
 namespace tavrin {
@@ -12,7 +13,9 @@ LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server)
       audioCapture_(*connection_),
       processNames_(*connection_),
       rest_(queue),
-      framework_(rest_.deviceFramework(), microphoneFramework_, rest_.deviceFramework()) {
+      displays_(isWaylandSession() ? nullptr : XRandrBackend::connect(queue, qgetenv("DISPLAY"))),
+      framework_(rest_.deviceFramework(), microphoneFramework_,
+                 displays_ ? displays_->framework() : rest_.deviceFramework()) {
     connection_->start();
 }
 

@@ -13,13 +13,16 @@
 #include "platform/linux/PulseCaptureDevices.h"
 #include "platform/linux/PulseConnection.h"
 #include "platform/linux/PulseDeviceFramework.h"
+#include "platform/linux/XRandrBackend.h"
 
 namespace tavrin {
 
 // The platform of a Linux desktop: microphones, their audio hardware objects, capture and the
 // recording processes come from the sound server (PulseAudio, or PipeWire's pulse server).
-// Cameras, USB, media I/O and displays have no Linux backend yet: those services are an empty
-// in-memory platform's, so they list nothing.
+// Displays come from the X server's RandR extension when one answers at $DISPLAY, outside a
+// Wayland session (there the application puts Qt's screens in their place).
+// Cameras, USB, media I/O and, without an X server, displays have no Linux backend yet: those
+// services are an empty in-memory platform's, so they list nothing.
 class LinuxPlatform final : public Platform {
 public:
     // Connects to the sound server (`server` empty: the session's default). Absent when the
@@ -36,7 +39,9 @@ public:
     UsbService& usb() override { return rest_.usb(); }
     ObjectPropertyService& mediaIO() override { return rest_.mediaIO(); }
     AudioCaptureService& audioCapture() override { return audioCapture_; }
-    DisplayServices& displayServices() override { return rest_.displayServices(); }
+    DisplayServices& displayServices() override {
+        return displays_ ? displays_->services() : rest_.displayServices();
+    }
 
 private:
     LinuxPlatform(MainThreadQueue& queue, const QString& server);
@@ -51,6 +56,7 @@ private:
     LinuxProcessNames processNames_;
     FreedesktopSymbolCatalog symbols_;
     FakePlatform rest_;
+    std::unique_ptr<XRandrBackend> displays_;
     // Each kind of device from its own backend.
     CompositeDeviceFramework framework_;
 };
