@@ -11,6 +11,7 @@ packages=(
   libpulse-dev pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
   xvfb xauth
   libqt6svg6 breeze-icon-theme fonts-dejavu-core
+  libv4l-dev libudev-dev v4l-utils
 )
 
 missing=()
@@ -21,5 +22,5 @@ done
 if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  apt-get -o DPkg::Lock::Timeout=900 install -y --no-install-recommends "${missing[@]}"
 fi
