@@ -28,6 +28,7 @@ public:
                                     std::function<void()> onChange) override {
         return first_.observeVideoEffect(keyPath, std::move(onChange));
     }
+    bool supportsPreferredCameras() const override { return first_.supportsPreferredCameras(); }
     std::optional<QString> userPreferredCamera() const override {
         return first_.userPreferredCamera();
     }

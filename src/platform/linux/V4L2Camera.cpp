@@ -129,6 +129,14 @@ void V4L2Camera::change(const std::function<void(State&)>& body) {
     }
 }
 
+// The device is asked on a copy, outside the lock: a device that hangs must not hold up the
+// getters, which the main thread calls. Only the worker writes the state, so the copy is current.
+void V4L2Camera::update(const std::function<void(State&)>& read) {
+    auto next = state_.withLock([](const State& state) { return state; });
+    read(next);
+    change([&](State& state) { state = std::move(next); });
+}
+
 QString V4L2Camera::keyPathValue(const State& state, const QString& keyPath, std::int32_t) {
     namespace Key = CaptureKeyPath;
     const auto format = [](const CaptureFormat& format) {
@@ -188,13 +196,12 @@ QString V4L2Camera::keyPathValue(const State& state, const QString& keyPath, std
 
 void V4L2Camera::refresh(const QList<V4L2Opener>& openers) {
     worker_->post([this, openers] {
-        change([&](State& state) {
-            if (!state.connected) {
-                return;
+        update([&](State& state) {
+            if (state.connected) {
+                readActive(state);
+                probeStreaming(state);
+                state.openers = openers;
             }
-            readActive(state);
-            probeStreaming(state);
-            state.openers = openers;
         });
     });
 }
@@ -409,7 +416,7 @@ void V4L2Camera::setActiveFormat(const CaptureFormat& format) {
                 endPreviews(*failure);
             }
         }
-        change([&](State& state) { readActive(state); });
+        update([&](State& state) { readActive(state); });
     });
 }
 
@@ -430,7 +437,7 @@ void V4L2Camera::setActiveVideoMinFrameDuration(const MediaTime& duration) {
                 << identity_.node
                 << "refused the frame interval:" << V4L2PreviewStream::failureText(-result);
         }
-        change([&](State& state) { readActive(state); });
+        update([&](State& state) { readActive(state); });
     });
 }
 
@@ -451,7 +458,7 @@ void V4L2Camera::setControl(std::uint32_t id, std::int32_t value) {
             qCWarning(lcV4L2Camera) << identity_.node << "refused control" << Qt::hex << id
                                     << V4L2PreviewStream::failureText(-result);
         }
-        change([&](State& state) { state.controls = V4L2Enumeration::controls(system_, fd_); });
+        update([&](State& state) { state.controls = V4L2Enumeration::controls(system_, fd_); });
     });
 }
 
@@ -532,7 +539,7 @@ void V4L2Camera::removePreview(const std::shared_ptr<PreviewFrameMailbox>& mailb
         if (stream_) {
             stream_->stop();
         }
-        change([&](State& state) {
+        update([&](State& state) {
             state.previewing = false;
             probeStreaming(state);
         });

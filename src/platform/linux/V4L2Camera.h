@@ -33,12 +33,7 @@ struct V4L2CameraIdentity {
 };
 
 // A process that has a camera's node open.
-struct V4L2Opener {
-    std::int32_t pid = 0;
-    QString name;
-
-    friend bool operator==(const V4L2Opener&, const V4L2Opener&) = default;
-};
+using V4L2Opener = CaptureDeviceOpener;
 
 // One camera over our own open handle of its node. Every ioctl runs on the camera's worker
 // thread: the main thread only posts, and waits on an answer (the lock) for at most 40 ms. What
@@ -94,6 +89,7 @@ public:
     bool isExposureModeSupported(int mode) const override;
     bool isFocusModeSupported(int mode) const override;
     bool isWhiteBalanceModeSupported(int mode) const override;
+    QList<CaptureDeviceOpener> openedBy() const override { return openers(); }
     QList<CaptureInputSource> inputSources() const override { return {}; }
     std::optional<CaptureInputSource> activeInputSource() const override { return std::nullopt; }
     bool hasConfigurationLock() const override { return true; }
@@ -147,6 +143,7 @@ private:
     void releasePriority();
     void setControl(std::uint32_t id, std::int32_t value);
     void change(const std::function<void(State&)>& body);
+    void update(const std::function<void(State&)>& read);
     void runPreviewStep();
     void endPreviews(const QString& reason);
 

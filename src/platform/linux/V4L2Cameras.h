@@ -23,6 +23,7 @@ public:
     bool supportsBackgroundReplacement() const override { return false; }
     VideoEffectSettings videoEffectSettings() const override { return {}; }
     Subscription observeVideoEffect(const QString&, std::function<void()>) override { return {}; }
+    bool supportsPreferredCameras() const override { return false; }
     std::optional<QString> userPreferredCamera() const override { return std::nullopt; }
     std::optional<QString> systemPreferredCamera() const override { return std::nullopt; }
     void setCenterStageControlMode(int) override {}

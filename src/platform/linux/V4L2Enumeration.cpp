@@ -9,7 +9,8 @@
 namespace tavrin {
 
 bool V4L2Capabilities::isVideoCapture() const {
-    return (deviceCaps & (V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_VIDEO_CAPTURE_MPLANE)) != 0;
+    return (deviceCaps & (V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_VIDEO_CAPTURE_MPLANE)) != 0 &&
+           (deviceCaps & V4L2_CAP_TOUCH) == 0;
 }
 
 bool V4L2Capabilities::canStream() const {
@@ -108,7 +109,7 @@ QList<QSize> frameSizes(V4L2System& system, int fd, std::uint32_t pixelFormat) {
 QList<CaptureFormat> formats(V4L2System& system, int fd, const QList<int>& colorSpaces) {
     QList<CaptureFormat> result;
     QList<std::uint32_t> seen;
-    for (std::uint32_t index = 0; index < maxEntries; ++index) {
+    for (std::uint32_t index = 0; index < maxFormats; ++index) {
         v4l2_fmtdesc description{};
         description.index = index;
         description.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;

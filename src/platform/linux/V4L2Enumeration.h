@@ -18,7 +18,8 @@ struct V4L2Capabilities {
     QString busInfo;
     std::uint32_t deviceCaps = 0;
 
-    // Video capture in the node's own capabilities; metadata and output nodes have none.
+    // Video capture in the node's own capabilities; metadata and output nodes have none, and
+    // touch sensors that report video capture are no cameras.
     bool isVideoCapture() const;
     bool canStream() const;
 };
@@ -48,6 +49,8 @@ struct V4L2ActiveFormat {
 // intervals give nothing; strings end at their field's end if the driver left no terminator.
 namespace V4L2Enumeration {
 
+// Test drivers list more than 80 pixel formats; no camera lists more than a few sizes.
+inline constexpr int maxFormats = 256;
 inline constexpr int maxEntries = 64;
 
 // A fixed-size, possibly unterminated driver string.

@@ -10,11 +10,19 @@ V4L2MediaIO::V4L2MediaIO(V4L2CameraMonitor& monitor) {
 
 void V4L2MediaIO::update(const V4L2CameraMonitor::Cameras& cameras) {
     QList<std::pair<ObjectID, std::shared_ptr<V4L2Camera>>> added;
+    // Removed devices go after the lock is released: a camera that goes joins its thread, which
+    // may be telling us of a change right now.
+    std::vector<Device> removed;
     const bool changed = state_.withLock([&](State& state) {
-        const auto before = state.devices.size();
-        std::erase_if(state.devices,
-                      [&](const Device& device) { return !cameras.contains(device.camera); });
-        bool listChanged = state.devices.size() != before;
+        for (auto device = state.devices.begin(); device != state.devices.end();) {
+            if (cameras.contains(device->camera)) {
+                ++device;
+            } else {
+                removed.push_back(std::move(*device));
+                device = state.devices.erase(device);
+            }
+        }
+        bool listChanged = !removed.empty();
         for (const auto& camera : cameras) {
             const bool known =
                 std::any_of(state.devices.begin(), state.devices.end(),
