@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <QThread>
 
+#include "support/ForwardingV4L2System.h"
+
 #include "platform/fake/FakeV4L2System.h"
 #include "platform/linux/LinuxV4L2System.h"
 #include "platform/linux/V4L2Mapping.h"
@@ -12,36 +14,6 @@
 namespace tavrin::testing {
 
 namespace {
-
-// Hands the platform a seam that is really the target's.
-class ForwardingSystem final : public V4L2System {
-public:
-    explicit ForwardingSystem(V4L2System& target) : target_(target) {}
-    int open(const QString& path, int flags) override { return target_.open(path, flags); }
-    int close(int fd) override { return target_.close(fd); }
-    int ioctl(int fd, unsigned long request, void* argument) override {
-        return target_.ioctl(fd, request, argument);
-    }
-    void* mmap(std::size_t length, int fd, off_t offset) override {
-        return target_.mmap(length, fd, offset);
-    }
-    int munmap(void* address, std::size_t length) override {
-        return target_.munmap(address, length);
-    }
-    int poll(int fd, int timeoutMs) override { return target_.poll(fd, timeoutMs); }
-    QStringList listDirectory(const QString& path) override { return target_.listDirectory(path); }
-    std::optional<QByteArray> readFile(const QString& path) override {
-        return target_.readFile(path);
-    }
-    QString readLink(const QString& path) override { return target_.readLink(path); }
-    void waitForNodeActivity(std::chrono::milliseconds timeout) override {
-        target_.waitForNodeActivity(timeout);
-    }
-    void interruptWait() override { target_.interruptWait(); }
-
-private:
-    V4L2System& target_;
-};
 
 std::uint32_t pixelFormat(const QString& fourcc) {
     return V4L2Mapping::pixelFormat(fourCharCodeFromText(fourcc).value_or(0));
@@ -55,7 +27,7 @@ public:
                   .value_or(QList<FakeV4L2NodeSpec>())) {}
 
     std::unique_ptr<V4L2System> makeSystem() override {
-        return std::make_unique<ForwardingSystem>(system_);
+        return std::make_unique<ForwardingV4L2System>(system_);
     }
     V4L2System& otherHandles() override { return system_; }
 

@@ -4,46 +4,17 @@
 #include <fcntl.h>
 #include <QThread>
 
+#include "support/ForwardingV4L2System.h"
 #include "support/QtPrinters.h"
 
 #include "platform/MediaIO.h"
 #include "platform/fake/FakeV4L2System.h"
 #include "platform/linux/V4L2Cameras.h"
+#include "runtime/CurrentProcess.h"
 #include "runtime/VirtualMainThreadQueue.h"
 
 namespace tavrin {
 namespace {
-
-constexpr std::int32_t ownPID = 100;
-
-// Forwards to a fake the test keeps, so the test can plug and contend while the backend owns
-// its seam.
-class SharedFake final : public V4L2System {
-public:
-    explicit SharedFake(FakeV4L2System& fake) : fake_(fake) {}
-    int open(const QString& path, int) override { return fake_.openAs(path, ownPID, "tavrin"); }
-    int close(int fd) override { return fake_.close(fd); }
-    int ioctl(int fd, unsigned long request, void* argument) override {
-        return fake_.ioctl(fd, request, argument);
-    }
-    void* mmap(std::size_t length, int fd, off_t offset) override {
-        return fake_.mmap(length, fd, offset);
-    }
-    int munmap(void* address, std::size_t length) override { return fake_.munmap(address, length); }
-    int poll(int fd, int timeoutMs) override { return fake_.poll(fd, timeoutMs); }
-    QStringList listDirectory(const QString& path) override { return fake_.listDirectory(path); }
-    std::optional<QByteArray> readFile(const QString& path) override {
-        return fake_.readFile(path);
-    }
-    QString readLink(const QString& path) override { return fake_.readLink(path); }
-    void waitForNodeActivity(std::chrono::milliseconds timeout) override {
-        fake_.waitForNodeActivity(timeout);
-    }
-    void interruptWait() override { fake_.interruptWait(); }
-
-private:
-    FakeV4L2System& fake_;
-};
 
 QList<FakeV4L2NodeSpec> cameraFixture() {
     return FakeV4L2System::loadFixture(QStringLiteral(TAVRIN_FIXTURE_DIR "/v4l2-cameras.json"))
@@ -53,8 +24,8 @@ QList<FakeV4L2NodeSpec> cameraFixture() {
 class V4L2CamerasTest : public ::testing::Test {
 protected:
     void start() {
-        cameras_ =
-            std::make_unique<V4L2Cameras>(queue_, std::make_unique<SharedFake>(fake_), ownPID);
+        cameras_ = std::make_unique<V4L2Cameras>(
+            queue_, std::make_unique<testing::ForwardingV4L2System>(fake_), currentProcessID());
         subscription_ = cameras_->deviceFramework().cameraUpdates(
             false, [this](const DeviceList<SXCamera>& list) { list_ = list; });
         cameras_->start(std::chrono::seconds(5));
@@ -200,7 +171,9 @@ TEST_F(V4L2CamerasTest, UnplugMidPreviewAndLockEndsBothAndClosesTheHandle) {
     EXPECT_TRUE(camera->lockForConfiguration());
     // No handle of ours is left on the node.
     EXPECT_TRUE(waitFor([&] {
-        return fake_.listDirectory("/proc/100/fd").size() == 3;  // the three other cameras
+        // the three other cameras
+        return fake_.listDirectory(QStringLiteral("/proc/%1/fd").arg(currentProcessID())).size() ==
+               3;
     }));
 }
 
