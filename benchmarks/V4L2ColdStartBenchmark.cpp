@@ -18,19 +18,22 @@ void coldStartWithFourCameras(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        VirtualMainThreadQueue queue;
-        V4L2Cameras cameras(queue, std::make_unique<FakeV4L2System>(*nodes), 1);
+        auto queue = std::make_unique<VirtualMainThreadQueue>();
+        auto cameras =
+            std::make_unique<V4L2Cameras>(*queue, std::make_unique<FakeV4L2System>(*nodes), 1);
         qsizetype listed = 0;
-        auto subscription = cameras.deviceFramework().cameraUpdates(
+        auto subscription = cameras->deviceFramework().cameraUpdates(
             false, [&](const DeviceList<SXCamera>& list) { listed = list.size(); });
-        cameras.start(std::chrono::seconds(5));
-        queue.runUntilIdle();
+        cameras->start(std::chrono::seconds(5));
+        queue->runUntilIdle();
+        state.PauseTiming();  // tearing down is no part of the start
         if (listed != 4) {
             state.SkipWithError("the fixture's cameras were not listed");
-            return;
         }
-        state.PauseTiming();  // tearing down is no part of the start
         subscription.cancel();
+        cameras.reset();
+        queue.reset();
+        state.ResumeTiming();
     }
 }
 BENCHMARK(coldStartWithFourCameras)->Unit(benchmark::kMillisecond)->UseRealTime();
