@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   libx11-dev libxrandr-dev xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libqt6svg6 breeze-icon-theme fonts-dejavu-core
+  libv4l-dev libudev-dev v4l-utils
 )
 
 missing=()
@@ -22,5 +23,5 @@ done
 if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  apt-get -o DPkg::Lock::Timeout=900 install -y --no-install-recommends "${missing[@]}"
 fi

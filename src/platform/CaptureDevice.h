@@ -51,6 +51,14 @@ struct CaptureInputSource {
     friend bool operator==(const CaptureInputSource&, const CaptureInputSource&) = default;
 };
 
+// A process that has a capture device open.
+struct CaptureDeviceOpener {
+    std::int32_t pid = 0;
+    QString name;
+
+    friend bool operator==(const CaptureDeviceOpener&, const CaptureDeviceOpener&) = default;
+};
+
 // What the capture service reports when a configuration lock can't be taken.
 struct CaptureError {
     int code = 0;
@@ -94,6 +102,10 @@ public:
 
     virtual QList<CaptureInputSource> inputSources() const = 0;
     virtual std::optional<CaptureInputSource> activeInputSource() const = 0;
+
+    // The other processes that have the device open, as far as the OS lets us see; empty where
+    // the OS doesn't tell.
+    virtual QList<CaptureDeviceOpener> openedBy() const { return {}; }
 
     // Whether the setters need the configuration lock. Some OS services (a sound server) have
     // none: their setters act directly and `lockForConfiguration` always fails.

@@ -56,6 +56,8 @@ public:
     [[nodiscard]] virtual Subscription observeVideoEffect(const QString& keyPath,
                                                           std::function<void()> onChange) = 0;
 
+    // Whether the system has preferred cameras at all; where it has none, there is nothing to set.
+    virtual bool supportsPreferredCameras() const { return true; }
     // The unique IDs of the camera the user and the system prefer, when there is one.
     virtual std::optional<QString> userPreferredCamera() const = 0;
     virtual std::optional<QString> systemPreferredCamera() const = 0;

@@ -8,13 +8,14 @@
 namespace tavrin {
 
 enum class PlatformChoice {
-    automatic,    // the sound server's platform when a server answers, else the demo
+    automatic,    // the Linux platform when a sound server answers or a camera node exists,
+                  // else the demo
     demo,         // the fake platform with the built-in demo fixture and its scenario
-    soundServer,  // the sound server's platform, or none when no server answers
+    soundServer,  // the Linux platform, or none when there is neither a server nor a camera
 };
 
-// Chooses the backend once, at start. Absent only when `soundServer` was asked for and no server
-// answered.
+// Chooses the backend once, at start. Absent only when `soundServer` was asked for and the machine
+// has neither a sound server that answers nor a video node.
 std::unique_ptr<Platform> createPlatform(MainThreadQueue& queue,
                                          PlatformChoice choice = PlatformChoice::automatic);
 

@@ -124,6 +124,9 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     uniqueID_ = makeIdentifierLabel();
     addRow(general, new InspectorRow(QStringLiteral("Unique ID"), uniqueID_));
 
+    openedBy_ = section(QStringLiteral("Opened By"));
+    openedBy_->setVisible(false);
+
     auto* video = section(QStringLiteral("Video Format"));
     formatPicker_ = makePicker(QStringLiteral("Format"));
     addRow(video, new InspectorRow(QStringLiteral("Format"), formatPicker_));
@@ -446,7 +449,53 @@ void CameraInspectorView::refreshPreferred() {
     const bool isSystemPreferred = id && capture.systemPreferredCamera() == id;
     row(QStringLiteral("User Preferred"))->setText(yesNoWord(isUserPreferred));
     row(QStringLiteral("System Preferred"))->setText(yesNoWord(isSystemPreferred));
-    makePreferred_->setEnabled(device && !isUserPreferred);
+    makePreferred_->setEnabled(device && !isUserPreferred && capture.supportsPreferredCameras());
+    makePreferred_->setToolTip(capture.supportsPreferredCameras()
+                                   ? QString()
+                                   : QStringLiteral("This system has no preferred camera"));
+}
+
+void CameraInspectorView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!openerRefresh_.isActive()) {
+        refreshOpeners();
+        scheduleOpenerRefresh();
+    }
+}
+
+void CameraInspectorView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    openerRefresh_.cancel();
+}
+
+void CameraInspectorView::scheduleOpenerRefresh() {
+    openerRefresh_ = context_.queue().schedule(std::chrono::seconds(1), [self = QPointer(this)] {
+        if (self) {
+            self->refreshOpeners();
+            self->scheduleOpenerRefresh();
+        }
+    });
+}
+
+// Like a microphone's capture clients: a row per process, its name and PID.
+void CameraInspectorView::refreshOpeners() {
+    const auto& device = camera_->avDevice();
+    auto openers = device ? device->openedBy() : QList<CaptureDeviceOpener>();
+    if (openers == openers_) {
+        return;
+    }
+    openers_ = std::move(openers);
+    qDeleteAll(openerRows_);
+    openerRows_.clear();
+    openedBy_->setVisible(!openers_.isEmpty());
+    for (const auto& opener : openers_) {
+        auto* pid = makeValueLabel(QStringLiteral("PID ") + QString::number(opener.pid),
+                                   FontRole::monospacedFootnote, TextStyle::tertiary);
+        auto* row = new InspectorRow(
+            opener.name.isEmpty() ? QStringLiteral("PID %1").arg(opener.pid) : opener.name, pid);
+        openedBy_->addRow(row);
+        openerRows_.append(row);
+    }
 }
 
 void CameraInspectorView::report(const std::optional<ConfigurationError>& error) {

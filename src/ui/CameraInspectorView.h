@@ -9,6 +9,8 @@
 #include <vector>
 #include "ui/InspectorIndex.h"
 
+#include "platform/CaptureDevice.h"
+#include "runtime/MainThreadQueue.h"
 #include "runtime/Subscription.h"
 
 class QCheckBox;
@@ -62,6 +64,13 @@ public:
     const std::optional<QString>& configurationError() const { return configurationError_; }
     QMessageBox* alert() const { return alert_; }
 
+    // The processes that have the camera open, as "Opened By" shows them.
+    const QList<CaptureDeviceOpener>& openers() const { return openers_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     InspectorRow* addRow(InspectorSection* section, InspectorRow* row) {
         return index_.add(section, row);
@@ -72,6 +81,8 @@ private:
     void refreshEffects();
     void refreshPreferred();
     void report(const std::optional<ConfigurationError>& error);
+    void scheduleOpenerRefresh();
+    void refreshOpeners();
 
     AppContext& context_;
     std::shared_ptr<CameraDevice> camera_;
@@ -95,6 +106,10 @@ private:
     QPushButton* makePreferred_;
     UVCInspectorSection* uvc_ = nullptr;
     std::vector<Subscription> preferredObservers_;
+    InspectorSection* openedBy_;
+    QList<InspectorRow*> openerRows_;
+    QList<CaptureDeviceOpener> openers_;
+    TimerHandle openerRefresh_;
 };
 
 }  // namespace tavrin

@@ -179,6 +179,36 @@ TEST_F(CameraInspectorTest, AFailedFormatChangeAlertsOnceAndOKClearsIt) {
     EXPECT_FALSE(view->configurationError());
 }
 
+TEST_F(CameraInspectorTest, OpenedByListsTheProcessesWithTheCameraOpenWhileShown) {
+    using namespace std::chrono_literals;
+    auto [capture, camera] = plug(withFormats({videoFormat(640, 480, "yuvs", {})}));
+    auto view = inspect(camera);
+    view->show();
+    auto* section = view->section(QStringLiteral("Opened By"));
+    EXPECT_FALSE(section->isVisibleTo(view.get()));
+
+    capture->change({}, [](FakeCaptureDeviceState& s) {
+        s.openedBy = {{4242, QStringLiteral("v4l2-ctl")}};
+    });
+    env_.queue().advance(1s);
+    EXPECT_TRUE(section->isVisibleTo(view.get()));
+    const auto rows = section->findChildren<InspectorRow*>();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0]->label(), QStringLiteral("v4l2-ctl"));
+    const auto values = rows[0]->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(values.begin(), values.end(), [](const QLabel* label) {
+        return label->text() == QLatin1String("PID 4242");
+    }));
+
+    capture->change({}, [](FakeCaptureDeviceState& s) { s.openedBy.clear(); });
+    env_.queue().advance(1s);
+    EXPECT_FALSE(section->isVisibleTo(view.get()));
+    EXPECT_TRUE(view->openers().isEmpty());
+    const auto timersWithView = env_.queue().activeTimerCount();
+    view.reset();
+    EXPECT_EQ(env_.queue().activeTimerCount(), timersWithView - 1);
+}
+
 TEST_F(CameraInspectorTest, MakeUserPreferredChoosesThisCameraAndThenDisables) {
     auto [capture, camera] = plug(withFormats({videoFormat(640, 480, "420v")}));
     auto view = inspect(camera);

@@ -42,6 +42,9 @@ bool FakeCaptureDevice::isSuspended() const {
 bool FakeCaptureDevice::isInUseByAnotherApplication() const {
     return read([](const auto& d) { return d.isInUseByAnotherApplication; });
 }
+QList<CaptureDeviceOpener> FakeCaptureDevice::openedBy() const {
+    return read([](const auto& d) { return d.openedBy; });
+}
 bool FakeCaptureDevice::isCenterStageActive() const {
     return read([](const auto& d) { return d.isCenterStageActive; });
 }

@@ -34,6 +34,7 @@ struct FakeCaptureDeviceState {
     QSet<int> supportedWhiteBalanceModes{2};
     QList<CaptureInputSource> inputSources;
     std::optional<CaptureInputSource> activeInputSource;
+    QList<CaptureDeviceOpener> openedBy;
     // Without one, setters act directly and locking always fails, as on a sound server.
     bool hasConfigurationLock = true;
 };
@@ -58,6 +59,7 @@ public:
     bool isConnected() const override;
     bool isSuspended() const override;
     bool isInUseByAnotherApplication() const override;
+    QList<CaptureDeviceOpener> openedBy() const override;
     bool isCenterStageActive() const override;
     bool isPortraitEffectActive() const override;
     bool isStudioLightActive() const override;

@@ -1,20 +1,31 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/linux/DesktopSession.h"
+#include "platform/linux/LinuxV4L2System.h"
 #include "runtime/CurrentProcess.h"
 
 namespace tavrin {
 
-LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server)
+namespace {
+
+// How long the first look at the cameras may take at start.
+constexpr std::chrono::milliseconds cameraDiscoveryTimeout{1000};
+
+}  // namespace
+
+LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server,
+                             std::unique_ptr<V4L2System> cameraSystem)
     : connection_(std::make_unique<PulseConnection>(server)),
       audioHardware_(*connection_, currentProcessID()),
       microphoneFramework_(queue, *connection_),
-      captureDevices_(*connection_, currentProcessID()),
+      microphoneCaptureDevices_(*connection_, currentProcessID()),
       audioCapture_(*connection_),
       processNames_(*connection_),
       rest_(queue),
       displays_(isWaylandSession() ? nullptr : XRandrBackend::connect(queue, qgetenv("DISPLAY"))),
-      framework_(rest_.deviceFramework(), microphoneFramework_,
+      cameras_(queue, std::move(cameraSystem), currentProcessID()),
+      captureDevices_(cameras_.captureDevices(), microphoneCaptureDevices_),
+      framework_(cameras_.deviceFramework(), microphoneFramework_,
                  displays_ ? displays_->framework() : rest_.deviceFramework()) {
     connection_->start();
 }
@@ -26,8 +37,14 @@ LinuxPlatform::~LinuxPlatform() {
 
 std::unique_ptr<LinuxPlatform> LinuxPlatform::connect(MainThreadQueue& queue, const QString& server,
                                                       std::chrono::milliseconds timeout) {
-    std::unique_ptr<LinuxPlatform> platform(new LinuxPlatform(queue, server));
-    if (!platform->connection_->waitUntilConnected(timeout)) {
+    const bool hasCameras = LinuxV4L2System::hasVideoNodes();
+    std::unique_ptr<LinuxPlatform> platform(
+        new LinuxPlatform(queue, server, std::make_unique<LinuxV4L2System>()));
+    platform->cameras_.start(hasCameras ? cameraDiscoveryTimeout : std::chrono::milliseconds());
+    // Each kind from its own backend: a machine without a sound server still has its cameras
+    // and its X server's displays.
+    if (!platform->connection_->waitUntilConnected(timeout) && !hasCameras &&
+        !platform->displays_) {
         return nullptr;
     }
     return platform;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "platform/CompositeCaptureDeviceService.h"
 #include "platform/CompositeDeviceFramework.h"
 #include "platform/Platform.h"
 #include "platform/fake/FakePlatform.h"
@@ -13,20 +14,23 @@
 #include "platform/linux/PulseCaptureDevices.h"
 #include "platform/linux/PulseConnection.h"
 #include "platform/linux/PulseDeviceFramework.h"
+#include "platform/linux/V4L2Cameras.h"
 #include "platform/linux/XRandrBackend.h"
 
 namespace tavrin {
 
 // The platform of a Linux desktop: microphones, their audio hardware objects, capture and the
-// recording processes come from the sound server (PulseAudio, or PipeWire's pulse server).
-// Displays come from the X server's RandR extension when one answers at $DISPLAY, outside a
-// Wayland session (there the application puts Qt's screens in their place).
-// Cameras, USB, media I/O and, without an X server, displays have no Linux backend yet: those
-// services are an empty in-memory platform's, so they list nothing.
+// recording processes come from the sound server (PulseAudio, or PipeWire's pulse server);
+// cameras, their capture devices, preview and media I/O from V4L2. Displays come from the X
+// server's RandR extension when one answers at $DISPLAY, outside a Wayland session (there the
+// application puts Qt's screens in their place). USB and, without an X server, displays have no
+// Linux backend yet: those services are an empty in-memory platform's, so they list nothing.
 class LinuxPlatform final : public Platform {
 public:
-    // Connects to the sound server (`server` empty: the session's default). Absent when the
-    // server doesn't answer with a complete state within `timeout`.
+    // Connects to the sound server (`server` empty: the session's default) and finds the
+    // cameras and the X server's displays. Absent when the machine has none of them: no video
+    // node, no X server, and no sound server that answers with a complete state within
+    // `timeout`.
     static std::unique_ptr<LinuxPlatform> connect(MainThreadQueue& queue, const QString& server,
                                                   std::chrono::milliseconds timeout);
     ~LinuxPlatform() override;
@@ -37,26 +41,30 @@ public:
     ObjectPropertyService& audioHardware() override { return audioHardware_; }
     ProcessNameService& processNames() override { return processNames_; }
     UsbService& usb() override { return rest_.usb(); }
-    ObjectPropertyService& mediaIO() override { return rest_.mediaIO(); }
+    ObjectPropertyService& mediaIO() override { return cameras_.mediaIO(); }
     AudioCaptureService& audioCapture() override { return audioCapture_; }
     DisplayServices& displayServices() override {
         return displays_ ? displays_->services() : rest_.displayServices();
     }
 
 private:
-    LinuxPlatform(MainThreadQueue& queue, const QString& server);
+    LinuxPlatform(MainThreadQueue& queue, const QString& server,
+                  std::unique_ptr<V4L2System> cameraSystem);
 
     // Made first and stopped first of all in the destructor: no server callback reaches the
     // services below while they go.
     std::unique_ptr<PulseConnection> connection_;
     PulseAudioHardware audioHardware_;
     PulseDeviceFramework microphoneFramework_;
-    PulseCaptureDeviceService captureDevices_;
+    PulseCaptureDeviceService microphoneCaptureDevices_;
     PulseAudioCaptureService audioCapture_;
     LinuxProcessNames processNames_;
     FreedesktopSymbolCatalog symbols_;
     FakePlatform rest_;
     std::unique_ptr<XRandrBackend> displays_;
+    V4L2Cameras cameras_;
+    // A camera's ID goes to V4L2, a microphone's to the sound server.
+    CompositeCaptureDeviceService captureDevices_;
     // Each kind of device from its own backend.
     CompositeDeviceFramework framework_;
 };
