@@ -11,6 +11,7 @@ packages=(
   libpulse-dev pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
   xvfb xauth
   libqt6svg6 breeze-icon-theme fonts-dejavu-core
+  qemu-system-x86 busybox-static v4l-utils cpio xz-utils
 )
 
 missing=()

@@ -2,8 +2,10 @@
 # Installs what is needed, then builds and runs every test twice: in a normal build and with
 # AddressSanitizer and UndefinedBehaviorSanitizer. Before that, the parsers of untrusted USB
 # input are fuzzed for a few seconds. The sound server contract tests run against a private
-# PulseAudio and, where it starts, a private PipeWire, both stopped at the end. Run from
-# anywhere, as root on Debian 12.
+# PulseAudio and, where it starts, a private PipeWire, both stopped at the end. The V4L2 contract
+# suite also runs against the vivid driver in a virtual machine (scripts/vivid-vm.sh), which fails
+# the run unless at least one test ran there and none was skipped. Run from anywhere, as root on
+# Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,6 +37,9 @@ run_suite() {
 
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== the V4L2 contract suite against the vivid driver of Debian's kernel, in a virtual machine"
+bash scripts/vivid-vm.sh gtest build/tests/tavrin_contract_tests --gtest_filter='*V4l2*:*V4L2*'
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_init_order=1

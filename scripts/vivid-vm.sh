@@ -5,6 +5,8 @@
 # tested against a real V4L2 driver without any hardware.
 #
 #   bash scripts/vivid-vm.sh run BINARY [ARGS...]   runs BINARY ARGS inside, with TAVRIN_VIVID=1
+#   bash scripts/vivid-vm.sh gtest BINARY [ARGS...] the same for a GoogleTest binary, which must
+#                                                   also run at least one test and skip none
 #   bash scripts/vivid-vm.sh shell-check [TAVRIN]   v4l2-ctl's listings and a stream, then
 #                                                   `TAVRIN --list` and `--events` (build/src/tavrin)
 #   bash scripts/vivid-vm.sh probe                  what the driver answers a second handle
@@ -244,7 +246,8 @@ kvm_usable() {
 }
 
 # Boots the machine with the base image, an optional payload and the command; echoes the
-# console and exits with the command's status.
+# console to stdout and to $work/console.log, and sets guest_status to the command's status.
+# Exits when the machine gives no status.
 boot() {
     local command_line=$1 payload_archive=${2:-}
     local root=$work/run
@@ -286,7 +289,22 @@ boot() {
         exit 1
     fi
     say "the machine ran ${elapsed} s; the program exited with $status"
-    exit "$status"
+    guest_status=$status
+}
+
+# A GoogleTest run passes only if it exited 0, ran at least one test and skipped none: inside
+# the machine the driver is there, so a skipped test means a real target was not reached.
+check_gtest_summary() {
+    local log=$1 passed skipped
+    passed=$(sed -n 's/^\[  PASSED  \] \([0-9][0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -1)
+    skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9][0-9]*\) tests\{0,1\}.*/\1/p' "$log" | tail -1)
+    if [[ -z $passed || $passed == 0 ]]; then
+        die "the tests ran no test inside the machine (check the --gtest_filter)"
+    fi
+    if [[ -n $skipped && $skipped != 0 ]]; then
+        die "$skipped tests were skipped inside the machine, where every target is there"
+    fi
+    say "$passed tests passed inside the machine"
 }
 
 # Quotes each word for the guest's shell.
@@ -302,7 +320,7 @@ quote_words() {
 mode=$1
 shift
 case $mode in
-run)
+run | gtest)
     (($# >= 1)) || usage
     program=$(realpath "$1")
     shift
@@ -311,6 +329,8 @@ run)
     prepare_base
     prepare_payload "$program"
     boot "$(quote_words "$program" "$@")" "$payload"
+    ((guest_status == 0)) || exit "$guest_status"
+    [[ $mode == run ]] || check_gtest_summary "$work/console.log"
     ;;
 shell-check)
     tavrin=$(realpath "${1:-$repo/build/src/tavrin}")
@@ -319,11 +339,13 @@ shell-check)
     prepare_base
     prepare_payload "$tavrin"
     boot "$(quote_words sh /vm/shell-check.sh "$tavrin")" "$payload"
+    exit "$guest_status"
     ;;
 probe)
     prepare_kernel
     prepare_base
     boot "sh /vm/probe.sh"
+    exit "$guest_status"
     ;;
 *) usage ;;
 esac

@@ -12,6 +12,8 @@ exec </dev/console >/dev/console 2>&1
 export PATH=/bin:/usr/bin:/sbin:/usr/sbin
 export HOME=/root LANG=C.UTF-8 TMPDIR=/tmp XDG_RUNTIME_DIR=/tmp/runtime
 export TAVRIN_VIVID=1 QT_QPA_PLATFORM=offscreen
+# The console is a terminal, but the host parses what GoogleTest prints.
+export GTEST_COLOR=no
 
 finish() {
     echo
@@ -25,8 +27,8 @@ finish() {
 
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
-mount -t tmpfs tmpfs /tmp
-mkdir -p /dev/shm /dev/pts "$HOME" "$XDG_RUNTIME_DIR"
+# /tmp stays on the writable root: a program from the host's /tmp lives there.
+mkdir -p /tmp /dev/shm /dev/pts "$HOME" "$XDG_RUNTIME_DIR"
 mount -t tmpfs tmpfs /dev/shm
 mount -t devpts devpts /dev/pts
 chmod 0700 "$XDG_RUNTIME_DIR"
