@@ -48,13 +48,15 @@ usage() {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$cache"
+# Runs at the same time share the cache: one prepares while the others wait, and all boot freely.
+exec 9>"$cache/lock"
 
 sha() { sha256sum "$@" | cut -c1-64; }
 
 # Keeps the newest `keep` files matching the pattern and removes the rest.
 prune() {
     local pattern=$1 keep=$2
-    # shellcheck disable=SC2012 # names are ours, without spaces
+    # shellcheck disable=SC2012,SC2086 # the pattern is ours and globs on purpose
     ls -t "$cache"/$pattern 2>/dev/null | tail -n +$((keep + 1)) | xargs -r rm -f
 }
 
@@ -136,6 +138,7 @@ prepare_kernel() {
     done
     rm -rf "$unpacked" "$work/deb"
     touch "$kernel_dir/ready"
+    find "$cache" -maxdepth 1 -name 'kernel-*' ! -path "$kernel_dir" -exec rm -rf {} +
     say "vivid needs: $(tr '\n' ' ' <"$kernel_dir/modules/load-order")"
 }
 
@@ -227,6 +230,16 @@ prepare_payload() {
     mv "$payload.partial" "$payload"
     rm -rf "$root"
     prune 'payload-*.cpio' 3
+}
+
+# Prepares the kernel, the base image and, given a program, its payload, one run at a time.
+payload=
+prepare() {
+    flock 9
+    prepare_kernel
+    prepare_base
+    [[ -z ${1:-} ]] || prepare_payload "$1"
+    flock -u 9
 }
 
 # KVM only where it runs a guest: some hosts offer /dev/kvm and then fail inside qemu or never
@@ -325,9 +338,7 @@ run | gtest)
     program=$(realpath "$1")
     shift
     [[ -x $program ]] || die "$program is not an executable"
-    prepare_kernel
-    prepare_base
-    prepare_payload "$program"
+    prepare "$program"
     boot "$(quote_words "$program" "$@")" "$payload"
     ((guest_status == 0)) || exit "$guest_status"
     [[ $mode == run ]] || check_gtest_summary "$work/console.log"
@@ -335,15 +346,12 @@ run | gtest)
 shell-check)
     tavrin=$(realpath "${1:-$repo/build/src/tavrin}")
     [[ -x $tavrin ]] || die "no $tavrin: build it first (cmake --build build)"
-    prepare_kernel
-    prepare_base
-    prepare_payload "$tavrin"
+    prepare "$tavrin"
     boot "$(quote_words sh /vm/shell-check.sh "$tavrin")" "$payload"
     exit "$guest_status"
     ;;
 probe)
-    prepare_kernel
-    prepare_base
+    prepare
     boot "sh /vm/probe.sh"
     exit "$guest_status"
     ;;

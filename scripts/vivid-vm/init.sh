@@ -1,4 +1,5 @@
 #!/bin/busybox sh
+# shellcheck shell=dash
 # The first process of the vivid virtual machine. It loads the vivid test driver, runs the
 # command the host baked into /vm/command with the console as its terminal, prints the exit
 # status as a marker line the host parses, and powers the machine off. Any failure on the way
@@ -55,7 +56,7 @@ done
     echo "vivid-vm: vivid made no /dev/video0"
     finish 202
 }
-echo "vivid-vm: vivid loaded ($(cat /vm/vivid-options)); nodes: $(ls /dev/video* | tr '\n' ' ')"
+echo "vivid-vm: vivid loaded ($(cat /vm/vivid-options)); nodes: $(echo /dev/video*)"
 
 cd /tmp || finish 203
 sh /vm/command </dev/null

@@ -1,3 +1,4 @@
+#!/bin/sh
 # Runs inside the vivid virtual machine and prints what the real driver answers: its nodes and
 # their capabilities, the capture node's formats and controls, and what a second handle sees
 # while another process streams or holds the record priority. Usage: probe.sh
@@ -89,7 +90,7 @@ wait "$watcher"
 echo "== frame rates under emulation"
 for mode in 640x360@30 1280x720@12.5 1920x1080@5; do
     size=${mode%@*}
-    v4l2-ctl -d "$capture" --set-fmt-video=width=${size%x*},height=${size#*x},pixelformat=YUYV
+    v4l2-ctl -d "$capture" --set-fmt-video=width="${size%x*}",height="${size#*x}",pixelformat=YUYV
     v4l2-ctl -d "$capture" --set-parm=${mode#*@} >/dev/null
     echo "YUYV $mode: $(v4l2-ctl -d "$capture" --stream-mmap --stream-count=40 2>&1 | tr '<' '\n' | grep fps | tail -1)"
 done

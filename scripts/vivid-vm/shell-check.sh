@@ -1,3 +1,4 @@
+#!/bin/sh
 # Runs inside the vivid virtual machine: proves the driver answers (its nodes, the capture
 # node's formats, a stream) and that the application runs there, listing the devices and
 # following the events while another process streams. Usage: shell-check.sh TAVRIN
