@@ -8,6 +8,7 @@
 //   busy-probe checks DEVICE LABEL   format, parameter, buffer and priority calls on a new handle
 //   busy-probe priority DEVICE       one handle holds the record priority, another one tries
 //   busy-probe hold DEVICE SECONDS   holds the record priority for SECONDS
+//   busy-probe owner DEVICE          one handle allocates buffers without streaming, another asks
 //   busy-probe inotify SECONDS PATH...  prints the inotify events on PATHs for SECONDS
 #include <errno.h>
 #include <fcntl.h>
@@ -23,16 +24,26 @@
 
 static const char* errnoName(int error) {
     switch (error) {
-    case 0: return "ok";
-    case EBUSY: return "EBUSY";
-    case EINVAL: return "EINVAL";
-    case EPERM: return "EPERM";
-    case EACCES: return "EACCES";
-    case ENOTTY: return "ENOTTY";
-    case ENODEV: return "ENODEV";
-    case EAGAIN: return "EAGAIN";
-    case ENOMEM: return "ENOMEM";
-    default: return "other";
+        case 0:
+            return "ok";
+        case EBUSY:
+            return "EBUSY";
+        case EINVAL:
+            return "EINVAL";
+        case EPERM:
+            return "EPERM";
+        case EACCES:
+            return "EACCES";
+        case ENOTTY:
+            return "ENOTTY";
+        case ENODEV:
+            return "ENODEV";
+        case EAGAIN:
+            return "EAGAIN";
+        case ENOMEM:
+            return "ENOMEM";
+        default:
+            return "other";
     }
 }
 
@@ -213,14 +224,33 @@ static int hold(const char* device, int seconds) {
     return 0;
 }
 
+static int owner(const char* device) {
+    int allocator = openNode(device);
+    int other = openNode(device);
+    if (allocator < 0 || other < 0)
+        return 1;
+    report("owner", "allocator REQBUFS count 2, no STREAMON", requestBuffers(allocator, 2));
+    report("owner", "other REQBUFS count 0", requestBuffers(other, 0));
+    report("owner", "other S_FMT same format", setSameFormat(other));
+    report("owner", "allocator REQBUFS count 0", requestBuffers(allocator, 0));
+    report("owner", "other REQBUFS count 0 afterwards", requestBuffers(other, 0));
+    close(allocator);
+    close(other);
+    return 0;
+}
+
 static void printMask(unsigned mask) {
     static const struct {
         unsigned bit;
         const char* name;
-    } names[] = {{IN_ACCESS, "ACCESS"},       {IN_MODIFY, "MODIFY"},
-                 {IN_ATTRIB, "ATTRIB"},       {IN_CLOSE_WRITE, "CLOSE_WRITE"},
-                 {IN_CLOSE_NOWRITE, "CLOSE_NOWRITE"}, {IN_OPEN, "OPEN"},
-                 {IN_CREATE, "CREATE"},       {IN_DELETE, "DELETE"}};
+    } names[] = {{IN_ACCESS, "ACCESS"},
+                 {IN_MODIFY, "MODIFY"},
+                 {IN_ATTRIB, "ATTRIB"},
+                 {IN_CLOSE_WRITE, "CLOSE_WRITE"},
+                 {IN_CLOSE_NOWRITE, "CLOSE_NOWRITE"},
+                 {IN_OPEN, "OPEN"},
+                 {IN_CREATE, "CREATE"},
+                 {IN_DELETE, "DELETE"}};
     for (size_t i = 0; i < sizeof names / sizeof names[0]; ++i)
         if (mask & names[i].bit)
             printf(" %s", names[i].name);
@@ -266,11 +296,14 @@ int main(int argc, char** argv) {
         return checks(argv[2], argv[3]);
     if (argc == 3 && strcmp(argv[1], "priority") == 0)
         return priority(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "owner") == 0)
+        return owner(argv[2]);
     if (argc == 4 && strcmp(argv[1], "hold") == 0)
         return hold(argv[2], atoi(argv[3]));
     if (argc >= 4 && strcmp(argv[1], "inotify") == 0)
         return watch(atoi(argv[2]), argv + 3, argc - 3);
-    fprintf(stderr, "usage: busy-probe checks DEVICE LABEL | priority DEVICE | "
-                    "hold DEVICE SECONDS | inotify SECONDS PATH...\n");
+    fprintf(stderr,
+            "usage: busy-probe checks DEVICE LABEL | priority DEVICE | "
+            "hold DEVICE SECONDS | owner DEVICE | inotify SECONDS PATH...\n");
     return 2;
 }

@@ -49,6 +49,9 @@ echo
 echo "== after the stream"
 "$probe" checks "$capture" after
 
+echo "== buffers allocated without a stream"
+"$probe" owner "$capture"
+
 echo "== record priority"
 "$probe" priority "$capture"
 
