@@ -14,12 +14,12 @@
 # The guest is qemu with TCG (KVM only where it actually runs a guest), an initramfs of static
 # busybox, vivid and its modules, v4l2-ctl, and BINARY with every library ldd lists. Its serial
 # console is echoed here. A boot that fails, times out or ends without the program's exit
-# status exits non-zero. The kernel package, the kernel and modules taken from it and the built
-# images are cached in .cache/vivid-vm. Run from anywhere, as root on Debian 12, after
-# scripts/install-deps.sh.
+# status exits non-zero. The kernel and modules taken from the kernel package and the built
+# images are cached in .cache/vivid-vm; remove it to take a newer kernel. Run from anywhere, as
+# root on Debian 12, after scripts/install-deps.sh.
 #
 # Environment: VIVID_VM_TIMEOUT (seconds for the whole guest, default 280), VIVID_VM_OPTIONS
-# (vivid's module options, default n_devs=2), VIVID_VM_CPUS (2), VIVID_VM_MEMORY (MiB, 1536),
+# (vivid's module options, default n_devs=2), VIVID_VM_CPUS (2), VIVID_VM_MEMORY (MiB, 1024),
 # VIVID_VM_ACCEL (auto, tcg or kvm), VIVID_VM_CACHE (the cache folder).
 set -euo pipefail
 
@@ -30,7 +30,7 @@ cache=${VIVID_VM_CACHE:-$repo/.cache/vivid-vm}
 limit=${VIVID_VM_TIMEOUT:-280}
 vivid_options=${VIVID_VM_OPTIONS:-n_devs=2}
 cpus=${VIVID_VM_CPUS:-2}
-memory=${VIVID_VM_MEMORY:-1536}
+memory=${VIVID_VM_MEMORY:-1024}
 accel=${VIVID_VM_ACCEL:-auto}
 marker='@@vivid-vm exit status'
 
@@ -90,11 +90,17 @@ copy_module() {
 # decompresses itself at about a tenth of native speed under TCG (half a minute); qemu boots
 # the ELF image directly through its PVH entry point instead.
 prepare_kernel() {
-    local package release unpacked
+    local package release unpacked ready
+    # Any of Debian 12's kernels will do, and asking apt takes seconds: a prepared one is kept
+    # until the cache is removed.
+    ready=$(find "$cache" -maxdepth 2 -path "$cache/kernel-*/ready" | head -1)
+    if [[ -n $ready ]]; then
+        kernel_dir=$(dirname "$ready")
+        return
+    fi
     package=$(kernel_package)
     release=${package#linux-image-}
     kernel_dir=$cache/kernel-$release
-    [[ -f $kernel_dir/ready ]] && return
     say "preparing kernel $release from $package"
     rm -rf "$kernel_dir"
     mkdir -p "$kernel_dir/modules" "$work/deb"
@@ -255,6 +261,7 @@ kvm_usable() {
             -append "console=ttyS0 earlyprintk=ttyS0 panic=-1" </dev/null) >"$work/kvm.log" 2>&1 || true
         if grep -q 'Linux version' "$work/kvm.log"; then echo yes; else echo no; fi >"$verdict"
     fi
+    find "$cache" -maxdepth 1 -name 'kvm-*' ! -path "$verdict" -delete
     [[ $(cat "$verdict") == yes ]]
 }
 
