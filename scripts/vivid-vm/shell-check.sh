@@ -2,7 +2,7 @@
 # Runs inside the vivid virtual machine: proves the driver answers (its nodes, the capture
 # node's formats, a stream) and that the application runs there, listing the devices and
 # following the events while another process streams. Usage: shell-check.sh TAVRIN
-set -e
+set -e -o pipefail
 tavrin=$1
 
 echo "== v4l2-ctl --list-devices"
@@ -29,7 +29,13 @@ echo "== v4l2-ctl -d $capture --list-formats-ext"
 v4l2-ctl -d "$capture" --list-formats-ext
 
 echo "== $tavrin --list"
-"$tavrin" --list
+"$tavrin" --list | tee /tmp/list
+# Without a camera backend the application shows its demo; say so rather than fail.
+if grep -q vivid /tmp/list; then
+    echo "shell-check: the application lists vivid's cameras"
+else
+    echo "shell-check: the application lists no vivid camera"
+fi
 
 echo "== $tavrin --events while v4l2-ctl streams from $capture"
 v4l2-ctl -d "$capture" --stream-mmap >/tmp/stream.log 2>&1 &
