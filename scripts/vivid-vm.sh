@@ -322,9 +322,9 @@ check_gtest_summary() {
         die "the tests ran no test inside the machine (check the --gtest_filter)"
     fi
     if [[ -n $skipped && $skipped != 0 ]]; then
-        die "$skipped tests were skipped inside the machine, where every target is there"
+        die "tests skipped inside the machine, where every target is there: $skipped"
     fi
-    say "$passed tests passed inside the machine"
+    say "tests passed inside the machine: $passed"
 }
 
 # Quotes each word for the guest's shell.
