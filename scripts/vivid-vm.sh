@@ -63,12 +63,15 @@ prune() {
 # The versioned package behind linux-image-amd64, such as linux-image-6.1.0-57-amd64.
 kernel_package() {
     local package
-    package=$(apt-cache depends linux-image-amd64 2>/dev/null |
-        sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*-amd64\)$/\1/p' | head -1)
+    lookup() {
+        apt-cache depends linux-image-amd64 2>/dev/null |
+            sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*-amd64\)$/\1/p' | head -1
+    }
+    package=$(lookup) || true
     if [[ -z $package ]]; then
+        # A machine whose package lists were never fetched knows no kernel yet.
         apt-get update >&2
-        package=$(apt-cache depends linux-image-amd64 |
-            sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*-amd64\)$/\1/p' | head -1)
+        package=$(lookup) || true
     fi
     [[ -n $package ]] || die "apt knows no linux-image-amd64 to take the kernel from"
     echo "$package"
@@ -249,11 +252,11 @@ prepare() {
 }
 
 # KVM only where it runs a guest: some hosts offer /dev/kvm and then fail inside qemu or never
-# start the guest. The verdict is kept until the host reboots.
+# start the guest. The verdict is kept until the host reboots, for every checkout alike.
 kvm_usable() {
     [[ -c /dev/kvm && -r /dev/kvm && -w /dev/kvm ]] || return 1
-    local verdict
-    verdict=$cache/kvm-$(cat /proc/sys/kernel/random/boot_id)
+    local verdicts=${TMPDIR:-/tmp} verdict
+    verdict=$verdicts/vivid-vm-kvm-$(cat /proc/sys/kernel/random/boot_id)
     if [[ ! -f $verdict ]]; then
         # In a subshell, so the shell's own report of a qemu that aborted goes to the log too.
         (timeout -k 5 20 qemu-system-x86_64 -accel kvm -cpu host -m 256 -nodefaults -display none \
@@ -261,7 +264,7 @@ kvm_usable() {
             -append "console=ttyS0 earlyprintk=ttyS0 panic=-1" </dev/null) >"$work/kvm.log" 2>&1 || true
         if grep -q 'Linux version' "$work/kvm.log"; then echo yes; else echo no; fi >"$verdict"
     fi
-    find "$cache" -maxdepth 1 -name 'kvm-*' ! -path "$verdict" -delete
+    find "$verdicts" -maxdepth 1 -name 'vivid-vm-kvm-*' ! -path "$verdict" -delete
     [[ $(cat "$verdict") == yes ]]
 }
 
