@@ -15,8 +15,9 @@ grep -q vivid /tmp/devices || {
 
 capture=
 for node in /dev/video*; do
-    # The device caps (not the whole driver's) say what this node does.
-    if v4l2-ctl -d "$node" -D | sed -n '/Device Caps/,$p' | grep -q -x '[[:space:]]*Video Capture'; then
+    # The device caps (not the whole driver's) say what this node does. grep reads to the end:
+    # quitting early would fail the pipe.
+    if v4l2-ctl -d "$node" -D | sed -n '/Device Caps/,$p' | grep -x '[[:space:]]*Video Capture' >/dev/null; then
         echo "$node: video capture"
         [ -n "$capture" ] || capture=$node
     fi
