@@ -218,22 +218,39 @@ prepare_base() {
     prune 'base-*.cpio' 1
 }
 
+# The tests/fixtures folder of the checkout a program was built in (the nearest one above it),
+# which test binaries read by the absolute path compiled into them.
+fixtures_of() {
+    local dir
+    dir=$(dirname "$1")
+    while [[ $dir != / ]]; do
+        [[ -d $dir/tests/fixtures ]] && echo "$dir/tests/fixtures" && return
+        dir=$(dirname "$dir")
+    done
+}
+
 # The program and its libraries, keyed by their checksums, so a rerun of the same build reuses
 # the archive. The tests' fixtures come along at their path in the source tree.
 prepare_payload() {
     local program=$1 key libraries
     libraries=$(ldd "$program" 2>/dev/null | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }') || true
     # shellcheck disable=SC2086 # one path a line, none with spaces
-    key=$(sha "$program" $libraries | sha)
+    key=$( (
+        sha "$program" $libraries
+        fixtures=$(fixtures_of "$program")
+        [[ -z $fixtures ]] || find "$fixtures" -type f -exec sha256sum {} +
+    ) | sha)
     payload=$cache/payload-$key.cpio
     [[ -f $payload ]] && return
     say "building the image of $program"
     local root=$work/payload
     mkdir -p "$root"
     add_program "$root" "$program"
-    if [[ -d $repo/tests/fixtures ]]; then
-        mkdir -p "$root$repo/tests"
-        cp -r "$repo/tests/fixtures" "$root$repo/tests/"
+    local fixtures
+    fixtures=$(fixtures_of "$program")
+    if [[ -n $fixtures ]]; then
+        mkdir -p "$root$(dirname "$fixtures")"
+        cp -r "$fixtures" "$root$fixtures"
     fi
     archive "$root" "$payload.partial"
     mv "$payload.partial" "$payload"
