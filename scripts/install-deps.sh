@@ -13,6 +13,7 @@ packages=(
   libx11-dev libxrandr-dev xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libqt6svg6 breeze-icon-theme fonts-dejavu-core
   libv4l-dev libudev-dev v4l-utils
+  qemu-system-x86 busybox-static cpio xz-utils
 )
 
 missing=()

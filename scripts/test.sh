@@ -3,7 +3,10 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer. Before that, the parsers of untrusted USB
 # input are fuzzed for a few seconds. The sound server contract tests run against a private
 # PulseAudio and, where it starts, a private PipeWire; the display contract tests against a
-# private Xorg with the dummy video driver; all stopped at the end. Run from anywhere, as root on
+# private Xorg with the dummy video driver; all stopped at the end. The V4L2 contract suite also
+# runs against the vivid driver in a virtual machine (scripts/vivid-vm.sh), which fails the run
+# unless at least one test ran there and none was skipped; before it, the machine's runner is
+# tested and the application is run in it. Run from anywhere, as root on
 # Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +45,12 @@ run_suite() {
 
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== the vivid virtual machine: its runner, the driver and the application, then the V4L2 contract"
+bash scripts/vivid-vm-test.sh
+bash scripts/vivid-vm.sh shell-check build/src/tavrin
+bash scripts/vivid-vm.sh gtest build/tests/tavrin_contract_tests \
+  --gtest_filter='Targets/V4L2CameraContract.*/vivid'
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_init_order=1

@@ -1,0 +1,386 @@
+#!/usr/bin/env bash
+# Runs a program inside a small virtual machine that boots Debian 12's own kernel with the vivid
+# test driver loaded, and exits with the program's exit status. This machine's kernel has no
+# media drivers; Debian's kernel package ships vivid as a module, so the camera backend can be
+# tested against a real V4L2 driver without any hardware.
+#
+#   bash scripts/vivid-vm.sh run BINARY [ARGS...]   runs BINARY ARGS inside, with TAVRIN_VIVID=1
+#   bash scripts/vivid-vm.sh gtest BINARY [ARGS...] the same for a GoogleTest binary, which must
+#                                                   also run at least one test and skip none
+#   bash scripts/vivid-vm.sh shell-check [TAVRIN]   v4l2-ctl's listings and a stream, then
+#                                                   `TAVRIN --list` and `--events` (build/src/tavrin)
+#   bash scripts/vivid-vm.sh probe                  what the driver answers a second handle
+#
+# The guest is qemu with TCG (KVM only where it actually runs a guest), an initramfs of static
+# busybox, vivid and its modules, v4l2-ctl, and BINARY with every library ldd lists. Its serial
+# console is echoed here. A boot that fails, times out or ends without the program's exit
+# status exits non-zero. The kernel and modules taken from the kernel package and the built
+# images are cached in .cache/vivid-vm; remove it to take a newer kernel. Run from anywhere, as
+# root on Debian 12, after scripts/install-deps.sh.
+#
+# Environment: VIVID_VM_TIMEOUT (seconds for the whole guest, default 280), VIVID_VM_OPTIONS
+# (vivid's module options, default n_devs=2), VIVID_VM_CPUS (2), VIVID_VM_MEMORY (MiB, 1024),
+# VIVID_VM_ACCEL (auto, tcg or kvm), VIVID_VM_CACHE (the cache folder).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$here")
+guest=$here/vivid-vm
+cache=${VIVID_VM_CACHE:-$repo/.cache/vivid-vm}
+limit=${VIVID_VM_TIMEOUT:-280}
+vivid_options=${VIVID_VM_OPTIONS:-n_devs=2}
+cpus=${VIVID_VM_CPUS:-2}
+memory=${VIVID_VM_MEMORY:-1024}
+accel=${VIVID_VM_ACCEL:-auto}
+marker='@@vivid-vm exit status'
+
+say() { echo "vivid-vm: $*" >&2; }
+die() {
+    say "$*"
+    exit 1
+}
+
+usage() {
+    sed -n '/^#   bash/p' "$0" | sed 's/^#   //' >&2
+    exit 2
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$cache"
+# Runs at the same time share the cache: one prepares while the others wait, and all boot freely.
+exec 9>"$cache/lock"
+
+sha() { sha256sum "$@" | cut -c1-64; }
+
+# Keeps the newest `keep` files matching the pattern and removes the rest.
+prune() {
+    local pattern=$1 keep=$2
+    # shellcheck disable=SC2012,SC2086 # the pattern is ours and globs on purpose
+    ls -t "$cache"/$pattern 2>/dev/null | tail -n +$((keep + 1)) | xargs -r rm -f
+}
+
+# The versioned package behind linux-image-amd64, such as linux-image-6.1.0-57-amd64.
+kernel_package() {
+    local package
+    lookup() {
+        apt-cache depends linux-image-amd64 2>/dev/null |
+            sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*-amd64\)$/\1/p' | head -1
+    }
+    package=$(lookup) || true
+    if [[ -z $package ]]; then
+        # A machine whose package lists were never fetched knows no kernel yet.
+        apt-get update >&2
+        package=$(lookup) || true
+    fi
+    [[ -n $package ]] || die "apt knows no linux-image-amd64 to take the kernel from"
+    echo "$package"
+}
+
+# Copies one module as a plain .ko: busybox insmod reads no compressed modules.
+copy_module() {
+    local from=$1 to=$2
+    case $from in
+    *.ko.xz) xz -dc "$from" >"$to" ;;
+    *.ko.zst) zstd -qdc "$from" >"$to" ;;
+    *.ko.gz) gzip -dc "$from" >"$to" ;;
+    *) cp "$from" "$to" ;;
+    esac
+}
+
+# Unpacks the kernel package once into $cache/kernel-RELEASE: the kernel as an uncompressed
+# ELF image, vivid and the modules it needs, and the order to load them in. The bzImage
+# decompresses itself at about a tenth of native speed under TCG (half a minute); qemu boots
+# the ELF image directly through its PVH entry point instead.
+prepare_kernel() {
+    local package release unpacked ready
+    # Any of Debian 12's kernels will do, and asking apt takes seconds: a prepared one is kept
+    # until the cache is removed.
+    ready=$(find "$cache" -maxdepth 2 -path "$cache/kernel-*/ready" | head -1)
+    if [[ -n $ready ]]; then
+        kernel_dir=$(dirname "$ready")
+        return
+    fi
+    package=$(kernel_package)
+    release=${package#linux-image-}
+    kernel_dir=$cache/kernel-$release
+    say "preparing kernel $release from $package"
+    rm -rf "$kernel_dir"
+    mkdir -p "$kernel_dir/modules" "$work/deb"
+    (cd "$work/deb" && apt-get download -o APT::Sandbox::User=root "$package" >&2)
+    unpacked=$work/kernel
+    dpkg-deb -x "$work"/deb/*.deb "$unpacked"
+
+    local bzimage=$unpacked/boot/vmlinuz-$release offset
+    offset=$(grep -abo $'\xfd7zXZ\x00' "$bzimage" | head -1 | cut -d: -f1)
+    [[ -n $offset ]] || die "no xz payload in $bzimage"
+    tail -c +$((offset + 1)) "$bzimage" | xz -dc --single-stream >"$kernel_dir/vmlinux" 2>/dev/null || true
+    [[ $(head -c 4 "$kernel_dir/vmlinux") == $'\x7fELF' ]] || die "cannot unpack the kernel image"
+
+    busybox depmod -b "$unpacked" "$release"
+    local modules=$unpacked/lib/modules/$release
+    local vivid
+    vivid=$(grep -o '^[^:]*/vivid\.ko[^:]*' "$modules/modules.dep") || die "the kernel has no vivid"
+    declare -A needs=() seen=()
+    local line
+    while IFS= read -r line; do
+        needs[${line%%:*}]=${line#*:}
+    done <"$modules/modules.dep"
+    local order=()
+    visit() {
+        local module=$1 dependency
+        [[ -n ${seen[$module]:-} ]] && return
+        seen[$module]=1
+        for dependency in ${needs[$module]}; do
+            visit "$dependency"
+        done
+        order+=("$module")
+    }
+    visit "$vivid"
+    local module name
+    : >"$kernel_dir/modules/load-order"
+    for module in "${order[@]}"; do
+        name=$(basename "$module")
+        name=${name%.ko*}.ko
+        copy_module "$modules/$module" "$kernel_dir/modules/$name"
+        [[ $name == vivid.ko ]] || echo "$name" >>"$kernel_dir/modules/load-order"
+    done
+    rm -rf "$unpacked" "$work/deb"
+    touch "$kernel_dir/ready"
+    find "$cache" -maxdepth 1 -name 'kernel-*' ! -path "$kernel_dir" -exec rm -rf {} +
+    say "vivid needs: $(tr '\n' ' ' <"$kernel_dir/modules/load-order")"
+}
+
+# Copies a file to the same absolute path under the image root.
+add_file() {
+    local root=$1 file=$2
+    mkdir -p "$root$(dirname "$file")"
+    cp -L "$file" "$root$file"
+}
+
+# Copies a program and every library ldd lists for it, the dynamic loader included, to the same
+# paths under the image root, so run paths and the loader's default paths hold inside too.
+add_program() {
+    local root=$1 program=$2 libraries
+    libraries=$(ldd "$program" 2>/dev/null) || libraries=
+    if grep -q 'not found' <<<"$libraries"; then
+        die "$program needs libraries this machine lacks: $(grep 'not found' <<<"$libraries" | tr -s '\t\n' '  ')"
+    fi
+    mkdir -p "$root$(dirname "$program")"
+    # Debug information only makes the image bigger and the boot slower.
+    objcopy --strip-debug "$program" "$root$program" 2>/dev/null || cp -L "$program" "$root$program"
+    local library
+    while IFS= read -r library; do
+        [[ -n $library && ! -e $root$library ]] && add_file "$root" "$library"
+    done < <(awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }' <<<"$libraries")
+}
+
+# Writes the files under a root as a newc archive; the kernel unpacks several in a row.
+archive() {
+    local root=$1 out=$2
+    (cd "$root" && find . -print | LC_ALL=C sort | cpio -o -H newc -R 0:0 --quiet) >"$out"
+}
+
+# The part every run shares: init, busybox, the modules, v4l2-ctl, the probe and the guest
+# scripts. Rebuilt when any of them changes.
+prepare_base() {
+    local busybox=/bin/busybox v4l2ctl key
+    v4l2ctl=$(command -v v4l2-ctl) || die "no v4l2-ctl (scripts/install-deps.sh installs v4l-utils)"
+    if ldd "$busybox" >/dev/null 2>&1; then
+        die "$busybox is not static (scripts/install-deps.sh installs busybox-static)"
+    fi
+    key=$( (
+        echo "$kernel_dir"
+        sha "$0" "$guest"/* "$busybox" "$v4l2ctl"
+    ) | sha)
+    base=$cache/base-$key.cpio
+    [[ -f $base ]] && return
+    say "building the base image"
+    local root=$work/base
+    mkdir -p "$root"/{bin,dev,proc,sys,tmp,run,root,etc,vm,lib/modules}
+    cp "$guest/init.sh" "$root/init"
+    chmod 755 "$root/init"
+    cp "$busybox" "$root/bin/busybox"
+    cp "$kernel_dir"/modules/* "$root/lib/modules/"
+    add_program "$root" "$v4l2ctl"
+    gcc -static -O2 -Wall -Wextra -Werror -o "$root/vm/busy-probe" "$guest/busy-probe.c"
+    cp "$guest/shell-check.sh" "$guest/probe.sh" "$root/vm/"
+    printf 'root:x:0:0:root:/root:/bin/sh\n' >"$root/etc/passwd"
+    printf 'root:x:0:\nvideo:x:44:\n' >"$root/etc/group"
+    # Qt warns at every start without a UTF-8 locale.
+    if [[ -d /usr/lib/locale/C.utf8 ]]; then
+        mkdir -p "$root/usr/lib/locale"
+        cp -r /usr/lib/locale/C.utf8 "$root/usr/lib/locale/"
+    fi
+    archive "$root" "$base.partial"
+    mv "$base.partial" "$base"
+    rm -rf "$root"
+    prune 'base-*.cpio' 1
+}
+
+# The tests/fixtures folder of the checkout a program was built in (the nearest one above it),
+# which test binaries read by the absolute path compiled into them.
+fixtures_of() {
+    local dir
+    dir=$(dirname "$1")
+    while [[ $dir != / ]]; do
+        [[ -d $dir/tests/fixtures ]] && echo "$dir/tests/fixtures" && return
+        dir=$(dirname "$dir")
+    done
+}
+
+# The program and its libraries, keyed by their checksums, so a rerun of the same build reuses
+# the archive. The tests' fixtures come along at their path in the source tree.
+prepare_payload() {
+    local program=$1 key libraries
+    libraries=$(ldd "$program" 2>/dev/null | awk '$2 == "=>" && $3 ~ /^\// { print $3 } $1 ~ /^\// { print $1 }') || true
+    # shellcheck disable=SC2086 # one path a line, none with spaces
+    key=$( (
+        sha "$program" $libraries
+        fixtures=$(fixtures_of "$program")
+        [[ -z $fixtures ]] || find "$fixtures" -type f -exec sha256sum {} +
+    ) | sha)
+    payload=$cache/payload-$key.cpio
+    [[ -f $payload ]] && return
+    say "building the image of $program"
+    local root=$work/payload
+    mkdir -p "$root"
+    add_program "$root" "$program"
+    local fixtures
+    fixtures=$(fixtures_of "$program")
+    if [[ -n $fixtures ]]; then
+        mkdir -p "$root$(dirname "$fixtures")"
+        cp -r "$fixtures" "$root$fixtures"
+    fi
+    archive "$root" "$payload.partial"
+    mv "$payload.partial" "$payload"
+    rm -rf "$root"
+    prune 'payload-*.cpio' 3
+}
+
+# Prepares the kernel, the base image and, given a program, its payload, one run at a time.
+payload=
+prepare() {
+    flock 9
+    prepare_kernel
+    prepare_base
+    [[ -z ${1:-} ]] || prepare_payload "$1"
+    flock -u 9
+}
+
+# KVM only where it runs a guest: some hosts offer /dev/kvm and then fail inside qemu or never
+# start the guest. The verdict is kept until the host reboots, for every checkout alike.
+kvm_usable() {
+    [[ -c /dev/kvm && -r /dev/kvm && -w /dev/kvm ]] || return 1
+    local verdicts=${TMPDIR:-/tmp} verdict
+    verdict=$verdicts/vivid-vm-kvm-$(cat /proc/sys/kernel/random/boot_id)
+    if [[ ! -f $verdict ]]; then
+        # In a subshell, so the shell's own report of a qemu that aborted goes to the log too.
+        (timeout -k 5 20 qemu-system-x86_64 -accel kvm -cpu host -m 256 -nodefaults -display none \
+            -no-reboot -serial stdio -kernel "$kernel_dir/vmlinux" \
+            -append "console=ttyS0 earlyprintk=ttyS0 panic=-1" </dev/null) >"$work/kvm.log" 2>&1 || true
+        if grep -q 'Linux version' "$work/kvm.log"; then echo yes; else echo no; fi >"$verdict"
+    fi
+    find "$verdicts" -maxdepth 1 -name 'vivid-vm-kvm-*' ! -path "$verdict" -delete
+    [[ $(cat "$verdict") == yes ]]
+}
+
+# Boots the machine with the base image, an optional payload and the command; echoes the
+# console to stdout and to $work/console.log, and sets guest_status to the command's status.
+# Exits when the machine gives no status.
+boot() {
+    local command_line=$1 payload_archive=${2:-}
+    local root=$work/run
+    mkdir -p "$root/vm"
+    echo "$command_line" >"$root/vm/command"
+    echo "$vivid_options" >"$root/vm/vivid-options"
+    archive "$root" "$work/run.cpio"
+    # shellcheck disable=SC2086 # the payload is one path or none
+    cat "$base" $payload_archive "$work/run.cpio" >"$work/initrd"
+
+    local acceleration
+    case $accel in
+    tcg) acceleration=(-accel tcg -cpu max) ;;
+    kvm) acceleration=(-accel kvm -cpu host) ;;
+    auto) if kvm_usable; then acceleration=(-accel kvm -cpu host); else acceleration=(-accel tcg -cpu max); fi ;;
+    *) die "VIVID_VM_ACCEL is auto, tcg or kvm, not $accel" ;;
+    esac
+    say "booting ${acceleration[1]} with ${cpus} CPUs, ${memory} MiB, vivid $vivid_options; at most ${limit} s"
+
+    local started=$SECONDS qemu_status
+    set +e
+    # no_timer_check: a busy host makes the emulated timer look broken to the kernel's check.
+    timeout -k 10 "$limit" qemu-system-x86_64 "${acceleration[@]}" -smp "$cpus" -m "$memory" \
+        -nodefaults -no-user-config -display none -no-reboot -serial stdio \
+        -kernel "$kernel_dir/vmlinux" -initrd "$work/initrd" \
+        -append "console=ttyS0 quiet panic=-1 no_timer_check rdinit=/init" \
+        </dev/null 2>&1 | tr -d '\r' | tee "$work/console.log"
+    qemu_status=${PIPESTATUS[0]}
+    set -e
+    cp "$work/console.log" "$cache/last-console.log"
+    local elapsed=$((SECONDS - started)) status
+    status=$(sed -n "s/.*$marker \([0-9]*\)@@.*/\1/p" "$work/console.log" | tail -1)
+    if [[ -z $status ]]; then
+        if ((qemu_status == 124)); then
+            say "the machine did not finish within ${limit} s"
+        else
+            say "the machine stopped without the program's exit status (qemu exit $qemu_status)"
+        fi
+        exit 1
+    fi
+    say "the machine ran ${elapsed} s; the program exited with $status"
+    guest_status=$status
+}
+
+# A GoogleTest run passes only if it exited 0, ran at least one test and skipped none: inside
+# the machine the driver is there, so a skipped test means a real target was not reached.
+check_gtest_summary() {
+    local log=$1 passed skipped
+    passed=$(sed -n 's/^\[  PASSED  \] \([0-9][0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -1)
+    skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9][0-9]*\) tests\{0,1\}.*/\1/p' "$log" | tail -1)
+    if [[ -z $passed || $passed == 0 ]]; then
+        die "the tests ran no test inside the machine (check the --gtest_filter)"
+    fi
+    if [[ -n $skipped && $skipped != 0 ]]; then
+        die "tests skipped inside the machine, where every target is there: $skipped"
+    fi
+    say "tests passed inside the machine: $passed"
+}
+
+# Quotes each word for the guest's shell.
+quote_words() {
+    local word quoted=
+    for word in "$@"; do
+        quoted+="'${word//\'/\'\\\'\'}' "
+    done
+    echo "$quoted"
+}
+
+(($# >= 1)) || usage
+mode=$1
+shift
+case $mode in
+run | gtest)
+    (($# >= 1)) || usage
+    program=$(realpath "$1")
+    shift
+    [[ -x $program ]] || die "$program is not an executable"
+    prepare "$program"
+    boot "$(quote_words "$program" "$@")" "$payload"
+    ((guest_status == 0)) || exit "$guest_status"
+    [[ $mode == run ]] || check_gtest_summary "$work/console.log"
+    ;;
+shell-check)
+    tavrin=$(realpath "${1:-$repo/build/src/tavrin}")
+    [[ -x $tavrin ]] || die "no $tavrin: build it first (cmake --build build)"
+    prepare "$tavrin"
+    boot "$(quote_words sh /vm/shell-check.sh "$tavrin")" "$payload"
+    exit "$guest_status"
+    ;;
+probe)
+    prepare
+    boot "sh /vm/probe.sh"
+    exit "$guest_status"
+    ;;
+*) usage ;;
+esac
