@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
-  xvfb xauth
+  xvfb xauth desktop-file-utils
   libqt6svg6 breeze-icon-theme fonts-dejavu-core
 )
 

@@ -11,14 +11,16 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 
-echo "== fuzzing the USB descriptor walk and the location-ID parser briefly"
+echo "== fuzzing the USB descriptor walk, the location-ID parser and the scenario parser briefly"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVRIN_FUZZ=ON -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCHMARKS=OFF
-cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer
-corpus=$(mktemp -d)
-cp fuzz/corpus/uvc/* "$corpus"/
-./build-fuzz/fuzz/uvc_descriptor_fuzzer -max_total_time=5 -print_final_stats=1 "$corpus"
-rm -rf "$corpus"
+cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer scenario_fuzzer
+for target in uvc:uvc_descriptor_fuzzer scenario:scenario_fuzzer; do
+  corpus=$(mktemp -d)
+  cp fuzz/corpus/"${target%%:*}"/* "$corpus"/
+  ./build-fuzz/fuzz/"${target#*:}" -max_total_time=5 -print_final_stats=1 "$corpus"
+  rm -rf "$corpus"
+done
 
 echo "== starting private sound servers for the contract tests"
 servers=$(mktemp -d)
