@@ -38,6 +38,9 @@ run_suite() {
 echo "== normal build"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+echo "== installation: menu entry, icon, manual page, and the README's CI example"
+bash scripts/check-install.sh build
+
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_init_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

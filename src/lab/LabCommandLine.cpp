@@ -42,12 +42,16 @@ std::variant<LabInvocation, QString> LabCommandLine::parse(const QStringList& ar
     while (firstWord < rest.size() && rest[firstWord].startsWith(QLatin1Char('-'))) {
         firstWord += rest[firstWord] == QLatin1String("--fixture") ? 2 : 1;
     }
-    for (const auto* old : {"--list", "--events"}) {
-        if (const auto at = rest.indexOf(QLatin1String(old)); at >= 0 && at < firstWord) {
-            rest.removeAt(at);
-            rest.prepend(QString::fromLatin1(old + 2));
-            break;
-        }
+    const auto oldList = rest.indexOf(QStringLiteral("--list"));
+    const auto oldEvents = rest.indexOf(QStringLiteral("--events"));
+    const bool listsFirst = oldList >= 0 && oldList < firstWord;
+    const bool follows = oldEvents >= 0 && oldEvents < firstWord;
+    if (listsFirst || follows) {
+        rest.removeAll(QStringLiteral("--list"));
+        rest.removeAll(QStringLiteral("--events"));
+        // Both together, as scripts/run.sh asks: the table, then the events.
+        rest.prepend(follows ? QStringLiteral("events") : QStringLiteral("list"));
+        invocation.listsDevicesFirst = listsFirst && follows;
     }
     if (const auto at = rest.indexOf(QStringLiteral("--man-page")); at >= 0) {
         invocation.wantsManPage = true;

@@ -15,6 +15,7 @@ struct LabInvocation {
     const LabCommand* command = nullptr;  // null for the overview help
     bool wantsHelp = false;
     bool wantsManPage = false;
+    bool listsDevicesFirst = false;  // the old "--list --events": the table before the events
     QStringList arguments;
     QHash<QString, QStringList> options;  // by name, every value given (empty for a flag)
     PlatformChoice platform = PlatformChoice::automatic;

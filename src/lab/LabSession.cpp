@@ -318,6 +318,10 @@ void LabSession::followEvents() {
         end(LabExit::usage);
         return;
     }
+    if (invocation_.listsDevicesFirst) {
+        invocation_.options.remove(QStringLiteral("json"));
+        listDevices();
+    }
     writer_->writeEverything();
     if (seconds) {
         QTimer::singleShot(*seconds - std::min(*seconds, firstListsDelay), this,
