@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTimeZone>
+#include <cmath>
 
 #include "audio/MicrophoneDevice.h"
 #include "camera/CameraDevice.h"
@@ -169,7 +170,10 @@ void addMicrophone(QJsonObject& object, MicrophoneDevice& microphone) {
                   microphone.isMuteSupported() ? QJsonValue(microphone.isMuted()) : QJsonValue());
     object.insert(QStringLiteral("isMuteSettable"), microphone.isMuteSettable());
     object.insert(QStringLiteral("volume"),
-                  microphone.volume() ? QJsonValue(double(*microphone.volume())) : QJsonValue());
+                  microphone.volume()
+                      // A float's own digits, not the binary tail a double would show.
+                      ? QJsonValue(std::round(double(*microphone.volume()) * 1e6) / 1e6)
+                      : QJsonValue());
     object.insert(QStringLiteral("isVolumeSettable"), microphone.isVolumeSettable());
     object.insert(QStringLiteral("sampleRate"), orNull(microphone.sampleRate()));
     QJsonArray rates;

@@ -39,6 +39,8 @@ bool inOrder(const QStringList& messages, const QStringList& expected) {
 
 class ScenarioRunnerTest : public ::testing::Test {
 protected:
+    ScenarioRunnerTest() { notes_.open(QIODevice::WriteOnly); }
+
     // Runs a scenario in virtual time until it finishes; its exit code.
     std::optional<int> play(const Scenario& played, std::chrono::milliseconds limit = 30s) {
         ScenarioRunner runner(env_.context(), played, ScenarioRunner::Mode::scenario, &notes_);
@@ -68,7 +70,6 @@ protected:
 };
 
 TEST_F(ScenarioRunnerTest, StepsRunAtTheirTimesAndEverythingIsGivenBack) {
-    notes_.open(QIODevice::WriteOnly);
     const auto exitCode = play(scenario(R"(
         {"at": 0, "action": "lock", "device": "HD Pro", "seconds": 2},
         {"at": 1, "action": "set", "device": "HD Pro", "settings": ["format=1920x1080@30:420v"]},
@@ -90,7 +91,6 @@ TEST_F(ScenarioRunnerTest, StepsRunAtTheirTimesAndEverythingIsGivenBack) {
 }
 
 TEST_F(ScenarioRunnerTest, ADeviceThatGoesAwayFailsItsStepAndStopsAndReleases) {
-    notes_.open(QIODevice::WriteOnly);
     auto unplug = env_.queue().schedule(
         1s, [this] { env_.fake().unplugCamera(QStringLiteral("0x1420000046d0825")); });
     const auto exitCode = play(scenario(R"(
