@@ -301,6 +301,13 @@ bool LabSession::applyEventFilters(EventStreamWriter& writer) {
     return true;
 }
 
+std::unique_ptr<EventStreamWriter> LabSession::makeWriter(QIODevice& out) const {
+    return std::make_unique<EventStreamWriter>(context_->deviceStore(), out,
+                                               invocation_.has(QStringLiteral("json"))
+                                                   ? EventStreamWriter::Format::json
+                                                   : EventStreamWriter::Format::plain);
+}
+
 void LabSession::followEvents() {
     QString error;
     const auto seconds = secondsOption(invocation_, &error);
@@ -310,10 +317,7 @@ void LabSession::followEvents() {
         return;
     }
     // The events of the start (the discoveries) are part of the stream, as the old mode printed.
-    writer_ = std::make_unique<EventStreamWriter>(context_->deviceStore(), out_,
-                                                  invocation_.has(QStringLiteral("json"))
-                                                      ? EventStreamWriter::Format::json
-                                                      : EventStreamWriter::Format::plain);
+    writer_ = makeWriter(out_);
     if (!applyEventFilters(*writer_)) {
         end(LabExit::usage);
         return;
@@ -377,12 +381,9 @@ void LabSession::provoke() {
         return;
     }
     // The device's events show what the provocation did and how the device answered.
-    writer_ = std::make_unique<EventStreamWriter>(context_->deviceStore(), out_,
-                                                  invocation_.has(QStringLiteral("json"))
-                                                      ? EventStreamWriter::Format::json
-                                                      : EventStreamWriter::Format::plain);
-    Provocations lookup(*context_);
-    writer_->setDevices({std::get<DeviceEntry>(lookup.deviceFor(step)).id()});
+    writer_ = makeWriter(out_);
+    writer_->setDevices(
+        {std::get<DeviceEntry>(Provocations::deviceFor(context_->deviceStore(), step)).id()});
     writer_->skipWhatIsThere();
     startRunner(std::move(runner));
 }

@@ -40,6 +40,8 @@ private:
     // Starts a runner; the loop ends with its exit code.
     void startRunner(std::unique_ptr<ScenarioRunner> runner);
     void end(int exitCode);
+    // Plain lines, or JSON lines with --json.
+    std::unique_ptr<EventStreamWriter> makeWriter(QIODevice& out) const;
     // Resolves --device and --kind into the writer's filters; false on a usage error.
     bool applyEventFilters(EventStreamWriter& writer);
 

@@ -50,9 +50,9 @@ Provocations::~Provocations() {
     releaseAll();
 }
 
-std::variant<DeviceEntry, QString> Provocations::deviceFor(const LabStep& step) const {
-    auto result =
-        DeviceResolver::of(context_.deviceStore()).resolve(step.device, kindsFor(step.action));
+std::variant<DeviceEntry, QString> Provocations::deviceFor(DeviceStore& store,
+                                                           const LabStep& step) {
+    auto result = DeviceResolver::of(store).resolve(step.device, kindsFor(step.action));
     if (const auto* error = std::get_if<DeviceNameError>(&result)) {
         return error->text();
     }
@@ -63,7 +63,7 @@ std::optional<QString> Provocations::check(const LabStep& step) const {
     if (step.action == LabStep::Action::release && step.device.isEmpty()) {
         return std::nullopt;
     }
-    const auto device = deviceFor(step);
+    const auto device = deviceFor(context_.deviceStore(), step);
     if (const auto* failure = std::get_if<QString>(&device)) {
         return *failure;
     }
@@ -83,7 +83,7 @@ void Provocations::start(const LabStep& step, int holdID, Done done) {
     if (step.action == LabStep::Action::release) {
         QUuid device;
         if (!step.device.isEmpty()) {
-            const auto found = deviceFor(step);
+            const auto found = deviceFor(context_.deviceStore(), step);
             if (const auto* failure = std::get_if<QString>(&found)) {
                 done(*failure);
                 return;
@@ -94,7 +94,7 @@ void Provocations::start(const LabStep& step, int holdID, Done done) {
         done(std::nullopt);
         return;
     }
-    const auto found = deviceFor(step);
+    const auto found = deviceFor(context_.deviceStore(), step);
     if (const auto* failure = std::get_if<QString>(&found)) {
         done(*failure);
         return;

@@ -14,6 +14,7 @@
 namespace tavrin {
 
 class AppContext;
+class DeviceStore;
 
 // Carries out the lab's steps on the models and controllers the window uses, and keeps what
 // they hold (exclusive access, configuration locks, changes to be put back) until it is
@@ -28,7 +29,7 @@ public:
     ~Provocations() override;
 
     // The device a step names, of a kind the step works on; or why there is none.
-    std::variant<DeviceEntry, QString> deviceFor(const LabStep& step) const;
+    static std::variant<DeviceEntry, QString> deviceFor(DeviceStore& store, const LabStep& step);
     // Checks a step against the devices as they are now, without touching anything: the device
     // exists and every setting makes sense for it. Absent when the step can run.
     std::optional<QString> check(const LabStep& step) const;
