@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus
-  xvfb xauth
+  xvfb xauth desktop-file-utils
   libx11-dev libxrandr-dev xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libqt6svg6 breeze-icon-theme fonts-dejavu-core
   libv4l-dev libudev-dev v4l-utils

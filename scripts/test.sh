@@ -15,14 +15,16 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 
-echo "== fuzzing the USB descriptor walk, the location-ID parser and the EDID parser briefly"
+echo "== fuzzing the USB descriptor walk, the location-ID parser, the EDID parser and the scenario parser briefly"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVRIN_FUZZ=ON -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCHMARKS=OFF
-cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer edid_fuzzer
-corpus=$(mktemp -d)
-cp fuzz/corpus/uvc/* "$corpus"/
-./build-fuzz/fuzz/uvc_descriptor_fuzzer -max_total_time=5 -print_final_stats=1 "$corpus"
-rm -rf "$corpus"
+cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer scenario_fuzzer edid_fuzzer
+for target in uvc:uvc_descriptor_fuzzer scenario:scenario_fuzzer; do
+  corpus=$(mktemp -d)
+  cp fuzz/corpus/"${target%%:*}"/* "$corpus"/
+  ./build-fuzz/fuzz/"${target#*:}" -max_total_time=5 -print_final_stats=1 "$corpus"
+  rm -rf "$corpus"
+done
 ./build-fuzz/fuzz/edid_fuzzer -max_total_time=5 -print_final_stats=1
 
 echo "== starting private sound servers and a private X server for the contract tests"
@@ -51,6 +53,9 @@ bash scripts/vivid-vm-test.sh
 bash scripts/vivid-vm.sh shell-check build/src/tavrin
 bash scripts/vivid-vm.sh gtest build/tests/tavrin_contract_tests \
   --gtest_filter='Targets/V4L2CameraContract.*/vivid'
+
+echo "== installation: menu entry, icon, manual page, and the README's CI example"
+bash scripts/check-install.sh build
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_init_order=1

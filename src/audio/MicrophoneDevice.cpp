@@ -222,6 +222,25 @@ std::optional<ObjectID> MicrophoneDevice::resolve() {
     return context_.audioMuteMonitor().deviceID(id());
 }
 
+QList<LoggedValue> MicrophoneDevice::loggedValues() const {
+    auto values = CaptureSourceDevice::loggedValues();
+    values += {
+        {QStringLiteral("muted"), yesNoText(isMuted_), EventSource::usage},
+        {QStringLiteral("volume"), volumeText(volume_), EventSource::audio},
+        {QStringLiteral("sample rate"), sampleRateText(sampleRate_), EventSource::audio},
+        {QStringLiteral("default input"), yesNoText(isDefaultInput_), EventSource::system},
+    };
+    if (avDevice()) {
+        values += {
+            {QStringLiteral("active format"), formatSummary(activeFormat_), EventSource::capture},
+            {QStringLiteral("active input source"), sourceText(activeInputSource_),
+             EventSource::capture},
+            {QStringLiteral("connected"), yesNoText(isConnected_), EventSource::usage},
+        };
+    }
+    return values;
+}
+
 void MicrophoneDevice::readActiveFormat() {
     const auto format = avDevice()->activeFormat();
     if (sameFormat(activeFormat_, format)) {

@@ -26,6 +26,7 @@ public:
     ~MicrophoneDevice() override;
 
     DeviceEntry entry() override;
+    QList<LoggedValue> loggedValues() const override;
 
     std::shared_ptr<SXMicrophone> sxMicrophone() const;
     // Adopts a newer framework object for the same microphone.

@@ -260,6 +260,40 @@ void CameraDevice::readWhiteBalanceMode() {
                  CameraText::whiteBalanceMode, EventSource::whiteBalance);
 }
 
+QList<LoggedValue> CameraDevice::loggedValues() const {
+    auto values = CaptureSourceDevice::loggedValues();
+    if (!avDevice()) {
+        return values;
+    }
+    values += {
+        {QStringLiteral("active format"), CameraText::format(activeFormat_), EventSource::capture},
+        {QStringLiteral("max frame rate"), CameraText::frameRate(activeMinFrameDuration_),
+         EventSource::capture},
+        {QStringLiteral("min frame rate"), CameraText::frameRate(activeMaxFrameDuration_),
+         EventSource::capture},
+        {QStringLiteral("color space"), CameraText::colorSpace(activeColorSpace_),
+         EventSource::capture},
+        {QStringLiteral("connected"), yesNoText(isConnected_), EventSource::usage},
+        {QStringLiteral("suspended"), yesNoText(isSuspended_), EventSource::power},
+        {QStringLiteral("Center Stage active"), yesNoText(isCenterStageActive_),
+         EventSource::effects},
+        {QStringLiteral("Portrait Effect active"), yesNoText(isPortraitEffectActive_),
+         EventSource::effects},
+        {QStringLiteral("Studio Light active"), yesNoText(isStudioLightActive_),
+         EventSource::effects},
+        {QStringLiteral("Background Replace active"), yesNoText(isBackgroundReplacementActive_),
+         EventSource::effects},
+        {QStringLiteral("reactions available"), yesNoText(canPerformReactionEffects_),
+         EventSource::effects},
+        {QStringLiteral("exposure mode"), CameraText::exposureMode(exposureMode_),
+         EventSource::exposure},
+        {QStringLiteral("focus mode"), CameraText::focusMode(focusMode_), EventSource::focus},
+        {QStringLiteral("white balance mode"), CameraText::whiteBalanceMode(whiteBalanceMode_),
+         EventSource::whiteBalance},
+    };
+    return values;
+}
+
 std::optional<CameraFormatSummary> CameraDevice::activeFormatSummary() const {
     if (!activeFormat_) {
         return std::nullopt;

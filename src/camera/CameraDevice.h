@@ -35,6 +35,7 @@ public:
     ~CameraDevice() override;
 
     DeviceEntry entry() override;
+    QList<LoggedValue> loggedValues() const override;
 
     std::shared_ptr<SXCamera> sxCamera() const;
     // Adopts a newer framework object for the same camera.

@@ -108,6 +108,13 @@ void CaptureSourceDevice::setIsRunningSomewhere(bool value) {
     }
 }
 
+QList<LoggedValue> CaptureSourceDevice::loggedValues() const {
+    return {{QStringLiteral("availability"), availability_.caseName(), EventSource::discovery},
+            {QStringLiteral("in use by another app"), yesNoText(isInUseByAnotherApplication_),
+             EventSource::usage},
+            {QStringLiteral("in use"), yesNoText(isRunningSomewhere_), EventSource::usage}};
+}
+
 void CaptureSourceDevice::observeKeyPath(const QString& keyPath, std::function<void()> reread) {
     // Only the queue is touched off the main thread; it outlives every device.
     kvoObservers_.push_back(avDevice_->observe(

@@ -32,6 +32,8 @@ public:
     // The capture device's unique ID, the framework's `id`.
     const QString& id() const { return id_; }
     QUuid uuid() const override { return uuid_; }
+    // Availability and usage; the kinds add their own.
+    QList<LoggedValue> loggedValues() const override;
     // Absent when the capture service had no device of this ID at creation.
     const std::shared_ptr<CaptureDevice>& avDevice() const { return avDevice_; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUuid>
@@ -10,6 +11,15 @@ namespace tavrin {
 
 class DeviceEntry;
 
+// One logged value as the device's change events write it: "<label>: <text>", under `source`.
+struct LoggedValue {
+    QString label;
+    QString text;
+    QString source;
+
+    friend bool operator==(const LoggedValue&, const LoggedValue&) = default;
+};
+
 // What every device model offers the sidebar, the log and the views: its identity, drawn at
 // creation, and the entry that wraps it. Models are main-thread objects owned by shared_ptr.
 class SidebarDevice : public QObject {
@@ -17,6 +27,9 @@ class SidebarDevice : public QObject {
 public:
     virtual QUuid uuid() const = 0;
     virtual DeviceEntry entry() = 0;
+    // Every value whose change the device records, in the words of its change events, so that
+    // two readings far apart can be compared as the log would have told it.
+    virtual QList<LoggedValue> loggedValues() const = 0;
 
 protected:
     SidebarDevice() = default;

@@ -54,6 +54,26 @@ QString scaleText(double scale) {
     return localizedNumberTextWithoutGrouping(scale) + QStringLiteral("\u00d7");
 }
 
+QString countText(int count) {
+    return QString::number(count);
+}
+
+QString mirrorText(const std::optional<DisplayID>& id) {
+    return id ? QStringLiteral("Display %1").arg(*id) : QStringLiteral("none");
+}
+
+QString rotationText(double degrees) {
+    return QString::asprintf("%.0f\u00b0", degrees);
+}
+
+QString nameText(const QString& name) {
+    return name;
+}
+
+QString availabilityText(const SXAvailability& availability) {
+    return availability.caseName();
+}
+
 std::optional<double> positive(double value) {
     return value > 0 ? std::optional(value) : std::nullopt;
 }
@@ -160,26 +180,18 @@ void DisplayDevice::refreshScreenProperties() {
                  screen ? std::optional(screen->backingScaleFactor) : std::nullopt, changed,
                  QStringLiteral("backing scale"), orAbsent<double>(scaleText), EventSource::mode);
     assignLogged(colorSpaceName_, screen ? screen->colorSpaceName : std::nullopt, changed,
-                 QStringLiteral("color space"),
-                 orAbsent<QString>([](const QString& name) { return name; }), EventSource::mode);
+                 QStringLiteral("color space"), orAbsent<QString>(nameText), EventSource::mode);
     assignLogged(visibleFrame_, sxDisplay_->visibleFrame(), changed,
                  QStringLiteral("visible frame"), orAbsent<QRectF>(rectText), EventSource::geometry,
                  sameOptionalRect);
-    assignLogged(
-        modeCount_, modes ? int(modes->size()) : 0, changed, QStringLiteral("mode count"),
-        [](int count) { return QString::number(count); }, EventSource::mode);
+    assignLogged(modeCount_, modes ? int(modes->size()) : 0, changed, QStringLiteral("mode count"),
+                 countText, EventSource::mode);
     const auto mirror = services.mirrorsDisplay(id_);
-    assignLogged(
-        mirrorOfID_, mirror == 0 || mirror == 0xFFFFFFFF ? std::nullopt : std::optional(mirror),
-        changed, QStringLiteral("mirroring"),
-        [](const std::optional<DisplayID>& id) {
-            return id ? QStringLiteral("Display %1").arg(*id) : QStringLiteral("none");
-        },
-        EventSource::mirror);
-    assignLogged(
-        rotation_, services.rotation(id_), changed, QStringLiteral("rotation"),
-        [](double degrees) { return QString::asprintf("%.0f\u00b0", degrees); },
-        EventSource::geometry);
+    assignLogged(mirrorOfID_,
+                 mirror == 0 || mirror == 0xFFFFFFFF ? std::nullopt : std::optional(mirror),
+                 changed, QStringLiteral("mirroring"), mirrorText, EventSource::mirror);
+    assignLogged(rotation_, services.rotation(id_), changed, QStringLiteral("rotation"),
+                 rotationText, EventSource::geometry);
     assignLogged(physicalSize_, services.screenSize(id_), changed, QStringLiteral("physical size"),
                  sizeText, EventSource::mode, sameSize);
     assignLogged(maxPotentialEDRHeadroom_,
@@ -192,8 +204,36 @@ void DisplayDevice::refreshScreenProperties() {
     assignLogged(
         bitsPerSample_,
         screen && screen->bitsPerSample >= 1 ? std::optional(screen->bitsPerSample) : std::nullopt,
-        changed, QStringLiteral("bits per sample"),
-        orAbsent<int>([](int bits) { return QString::number(bits); }), EventSource::mode);
+        changed, QStringLiteral("bits per sample"), orAbsent<int>(countText), EventSource::mode);
+}
+
+QList<LoggedValue> DisplayDevice::loggedValues() const {
+    return {
+        {QStringLiteral("availability"), availabilityText(availability_), EventSource::discovery},
+        {QStringLiteral("main display"), yesNoText(isMain_), EventSource::system},
+        {QStringLiteral("frame"), rectText(frame_), EventSource::geometry},
+        {QStringLiteral("backing pixels"), sizeText(backingPixelSize_), EventSource::mode},
+        {QStringLiteral("native panel"), orAbsent<QSizeF>(sizeText)(nativePixelSize_),
+         EventSource::mode},
+        {QStringLiteral("refresh rate"), orAbsent<double>(hertzText)(refreshRate_),
+         EventSource::mode},
+        {QStringLiteral("backing scale"), orAbsent<double>(scaleText)(backingScaleFactor_),
+         EventSource::mode},
+        {QStringLiteral("color space"), orAbsent<QString>(nameText)(colorSpaceName_),
+         EventSource::mode},
+        {QStringLiteral("visible frame"), orAbsent<QRectF>(rectText)(visibleFrame_),
+         EventSource::geometry},
+        {QStringLiteral("mode count"), countText(modeCount_), EventSource::mode},
+        {QStringLiteral("mirroring"), mirrorText(mirrorOfID_), EventSource::mirror},
+        {QStringLiteral("rotation"), rotationText(rotation_), EventSource::geometry},
+        {QStringLiteral("physical size"), sizeText(physicalSize_), EventSource::mode},
+        {QStringLiteral("EDR peak headroom"), orAbsent<double>(scaleText)(maxPotentialEDRHeadroom_),
+         EventSource::mode},
+        {QStringLiteral("EDR current headroom"), orAbsent<double>(scaleText)(currentEDRHeadroom_),
+         EventSource::mode},
+        {QStringLiteral("bits per sample"), orAbsent<int>(countText)(bitsPerSample_),
+         EventSource::mode},
+    };
 }
 
 DisplayError DisplayDevice::setOrigin(std::int32_t x, std::int32_t y) {
@@ -227,9 +267,8 @@ void DisplayDevice::setFrame(const QRectF& value) {
 }
 
 void DisplayDevice::setAvailability(const SXAvailability& value) {
-    assignLogged(
-        availability_, value, &DisplayDevice::availabilityChanged, QStringLiteral("availability"),
-        [](const SXAvailability& a) { return a.caseName(); }, EventSource::discovery);
+    assignLogged(availability_, value, &DisplayDevice::availabilityChanged,
+                 QStringLiteral("availability"), availabilityText, EventSource::discovery);
 }
 
 void DisplayDevice::recordChange(const QString& label, const QString& oldText,

@@ -31,6 +31,7 @@ public:
 
     QUuid uuid() const override { return uuid_; }
     DeviceEntry entry() override;
+    QList<LoggedValue> loggedValues() const override;
 
     DisplayID id() const { return id_; }
     const std::shared_ptr<SXDisplay>& sxDisplay() const { return sxDisplay_; }

@@ -4,6 +4,7 @@
 
 #include "catalogue/DeviceEventLog.h"
 #include "catalogue/DeviceStore.h"
+#include "lab/DeviceJson.h"
 #include "ui/DeviceChanges.h"
 
 namespace tavrin {
@@ -133,6 +134,51 @@ Qt::ItemFlags EventLogModel::flags(const QModelIndex& index) const {
     }
     // Editable only so that a view can open a read-only field whose text the user can select.
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+}
+
+QString EventLogModel::exportTitle() const {
+    auto title =
+        scope_ == EventLogScope::thisDevice
+            ? entry_.localizedName()
+            : QStringLiteral("All ") + DeviceEntry::kindNoun(entry_.kind()) + QLatin1Char('s');
+    if (!rows_.empty()) {
+        // Colons are not welcome in every file system's names.
+        const auto time = [this](int row) {
+            return DeviceJson::timeText(event(row).timestamp)
+                .replace(QLatin1Char(':'), QLatin1Char('.'));
+        };
+        title += QLatin1Char(' ') + time(0) + QStringLiteral(" to ") + time(rowCount() - 1);
+    }
+    return title;
+}
+
+QByteArray EventLogModel::exportText(EventLogExportFormat format) const {
+    QByteArray text;
+    if (format == EventLogExportFormat::plainText) {
+        QStringList names;
+        for (const auto& id : devicesInScope()) {
+            if (const auto device = store_.entry(id)) {
+                names.append(device->localizedName());
+            }
+        }
+        text +=
+            (QStringLiteral("# Events of ") + names.join(QStringLiteral(", ")) +
+             (rows_.empty() ? QStringLiteral(": none")
+                            : QStringLiteral(" from ") + DeviceJson::timeText(event(0).timestamp) +
+                                  QStringLiteral(" to ") +
+                                  DeviceJson::timeText(event(rowCount() - 1).timestamp)) +
+             QLatin1Char('\n'))
+                .toUtf8();
+    }
+    for (int row = 0; row < rowCount(); ++row) {
+        if (format == EventLogExportFormat::plainText) {
+            text += (line(row) + QLatin1Char('\n')).toUtf8();
+            continue;
+        }
+        const auto device = store_.entry(sources_[rows_[std::size_t(row)].device].id);
+        text += DeviceJson::line(DeviceJson::event(event(row), device.value_or(entry_)));
+    }
+    return text;
 }
 
 QString EventLogModel::copyText(const QItemSelection& selection) const {

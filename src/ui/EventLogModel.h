@@ -19,6 +19,10 @@ class DeviceStore;
 // Which devices the event log pane shows: the selected one, or every device of its kind.
 enum class EventLogScope { thisDevice, allOfKind };
 
+// How the pane's Export writes the displayed events: the JSON lines of `tavrin events --json`,
+// or the copied lines under a header that names the devices and the time range.
+enum class EventLogExportFormat { jsonLines, plainText };
+
 // The displayed events of one pane: the log's lists of the devices in scope, merged oldest first.
 // Events with equal timestamps keep the store's order of their devices, then their append order.
 // The model holds no copy of an event, only where it stands in the log, and follows the log's
@@ -54,6 +58,12 @@ public:
 
     // Empties the log's list of every device in scope.
     void clearScope();
+
+    // Every displayed event, oldest first, for a file.
+    QByteArray exportText(EventLogExportFormat format) const;
+    // What an export is about: the device (or "All cameras"), then the time range of the shown
+    // events in UTC, as a file name can hold it.
+    QString exportTitle() const;
 
 signals:
     void scopeChanged();

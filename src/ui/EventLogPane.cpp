@@ -2,9 +2,12 @@
 
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
+#include <QSaveFile>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -117,13 +120,19 @@ QWidget* EventLogPane::makeHeader() {
 
     copyButton_ = makeIconButton(QStringLiteral("Copy"), header);
     clearButton_ = makeIconButton(QStringLiteral("Clear"), header);
+    exportButton_ = makeIconButton(QStringLiteral("Export\u2026"), header);
+    exportButton_->setToolTip(QStringLiteral("Export the shown events to a file"));
+    // Words rather than an icon: the symbol table has no export symbol on every desktop.
+    exportButton_->setText(QStringLiteral("Export\u2026"));
+    exportButton_->setFont(uiFont(FontRole::callout));
     collapseButton_ = makeIconButton(QStringLiteral("Toggle Event Log"), header);
     collapseButton_->setToolTip(QStringLiteral("Toggle event log (Ctrl+Shift+Y)"));
-    for (auto* button : {copyButton_, clearButton_, collapseButton_}) {
+    for (auto* button : {copyButton_, exportButton_, clearButton_, collapseButton_}) {
         row->addWidget(button);
     }
     connect(copyButton_, &QToolButton::clicked, this, &EventLogPane::copy);
     connect(clearButton_, &QToolButton::clicked, this, &EventLogPane::clear);
+    connect(exportButton_, &QToolButton::clicked, this, &EventLogPane::exportEvents);
     connect(collapseButton_, &QToolButton::clicked, this, &EventLogPane::toggleLogRequested);
     refreshIcons();
     return header;
@@ -151,6 +160,47 @@ bool EventLogPane::showsList() const {
 
 void EventLogPane::copy() {
     view_->copy();
+}
+
+void EventLogPane::exportEvents() {
+    const auto jsonFilter = QStringLiteral("JSON lines (*.jsonl)");
+    const auto textFilter = QStringLiteral("Plain text (*.txt)");
+    auto* dialog = new QFileDialog(this, QStringLiteral("Export Events"), QString(),
+                                   jsonFilter + QStringLiteral(";;") + textFilter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("jsonl"));
+    dialog->selectFile(model_->exportTitle() + QStringLiteral(".jsonl"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::filterSelected, dialog,
+            [dialog, textFilter](const QString& filter) {
+                dialog->setDefaultSuffix(filter == textFilter ? QStringLiteral("txt")
+                                                              : QStringLiteral("jsonl"));
+            });
+    connect(
+        dialog, &QFileDialog::fileSelected, this, [this, dialog, textFilter](const QString& path) {
+            const auto format =
+                dialog->selectedNameFilter() == textFilter || path.endsWith(QLatin1String(".txt"))
+                    ? EventLogExportFormat::plainText
+                    : EventLogExportFormat::jsonLines;
+            QString error;
+            if (!exportTo(path, format, &error)) {
+                QMessageBox::warning(this, QStringLiteral("Export failed"), error);
+            }
+        });
+    dialog->open();
+}
+
+bool EventLogPane::exportTo(const QString& path, EventLogExportFormat format, QString* error) {
+    // Written whole or not at all: a half-written file is worse evidence than none.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(model_->exportText(format)) < 0 ||
+        !file.commit()) {
+        if (error) {
+            *error = QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        }
+        return false;
+    }
+    return true;
 }
 
 void EventLogPane::clear() {

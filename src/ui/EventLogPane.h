@@ -37,6 +37,7 @@ public:
     QAbstractButton* scopeButton(Scope scope) const;
     QToolButton* copyButton() const { return copyButton_; }
     QToolButton* clearButton() const { return clearButton_; }
+    QToolButton* exportButton() const { return exportButton_; }
     QToolButton* collapseButton() const { return collapseButton_; }
     QString countText() const;
     // Whether the list shows; not while the pane is collapsed to its header.
@@ -44,6 +45,10 @@ public:
 
 public slots:
     void copy();
+    // Asks where, then writes the displayed events there; the format follows the chosen filter.
+    void exportEvents();
+    // Writes the displayed events to a file; false, with the reason, when it can't.
+    bool exportTo(const QString& path, EventLogExportFormat format, QString* error = nullptr);
     // Empties the log of every device in scope, then the selection.
     void clear();
 
@@ -71,6 +76,7 @@ private:
     QLabel* count_ = nullptr;
     QToolButton* copyButton_ = nullptr;
     QToolButton* clearButton_ = nullptr;
+    QToolButton* exportButton_ = nullptr;
     QToolButton* collapseButton_ = nullptr;
 };
 

@@ -3,9 +3,12 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <thread>
@@ -13,6 +16,7 @@
 #include "audio/MicrophoneDevice.h"
 #include "camera/CameraDevice.h"
 #include "catalogue/DeviceStore.h"
+#include "lab/DeviceJson.h"
 #include "ui/AppDelegate.h"
 #include "ui/DeviceHosts.h"
 #include "ui/EventLogPane.h"
@@ -98,6 +102,44 @@ TEST_F(EventLogPaneTest, TwoSelectedRowsAreCopiedOldestFirstByButtonKeyAndMenu) 
     EXPECT_EQ(pane.view()->actions().first()->text(), QStringLiteral("Copy"));
     pane.view()->actions().first()->trigger();
     EXPECT_EQ(clipboard(), expected);
+}
+
+// The window's evidence and the command line's are the same lines, so one reader takes both.
+TEST_F(EventLogPaneTest, ExportWritesTheShownEventsAsTheEventsCommandsJsonOrAsNamedText) {
+    EventLogPane pane(log(), store(), microphone(0));
+    pane.setScope(EventLogScope::allOfKind);
+    record(microphone(0), QStringLiteral("first"));
+    record(microphone(1), QStringLiteral("second"));
+    record(camera(0), QStringLiteral("not a microphone's"));
+    QTemporaryDir dir;
+    const auto jsonPath = dir.filePath(QStringLiteral("events.jsonl"));
+    ASSERT_TRUE(pane.exportTo(jsonPath, EventLogExportFormat::jsonLines));
+
+    QFile json(jsonPath);
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const auto lines = json.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3);  // two events and the final line feed
+    EXPECT_EQ(lines[0] + '\n', DeviceJson::line(DeviceJson::event(
+                                   log().events(microphone(0).id()).last(), microphone(0))));
+    const auto second = QJsonDocument::fromJson(lines[1]).object();
+    EXPECT_EQ(second.value(QStringLiteral("device")).toString(), microphone(1).localizedName());
+    EXPECT_EQ(second.value(QStringLiteral("message")).toString(), QStringLiteral("second"));
+
+    const auto textPath = dir.filePath(QStringLiteral("events.txt"));
+    ASSERT_TRUE(pane.exportTo(textPath, EventLogExportFormat::plainText));
+    QFile text(textPath);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const auto header = text.readLine();
+    EXPECT_TRUE(header.startsWith("# Events of " + microphone(0).localizedName().toUtf8() + ", " +
+                                  microphone(1).localizedName().toUtf8() + " from "))
+        << header.constData();
+    EXPECT_EQ(QString::fromUtf8(text.readLine()).trimmed(), line(microphone(0), 0));
+    EXPECT_TRUE(pane.model()->exportTitle().startsWith(QStringLiteral("All microphones 20")));
+
+    QString error;
+    EXPECT_FALSE(pane.exportTo(dir.filePath(QStringLiteral("no/such/dir/x.txt")),
+                               EventLogExportFormat::plainText, &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Could not write")));
 }
 
 TEST_F(EventLogPaneTest, AnEmptyLogShowsZeroEventsAndCopyLeavesTheClipboardAlone) {
