@@ -16,6 +16,7 @@
 #include "camera/CameraDevice.h"
 #include "catalogue/DeviceStore.h"
 #include "display/DisplayDevice.h"
+#include "platform/PlatformFactory.h"
 #include "platform/fake/FakePlatform.h"
 #include "runtime/QtMainThreadQueue.h"
 #include "ui/AppDelegate.h"
@@ -118,6 +119,30 @@ void sendMouse(QWidget* widget, QEvent::Type type, const QPointF& at) {
 
 }  // namespace
 
+// The display pages of this computer's own platform (on CI, the private Xorg's outputs): each
+// display's page, arrangement canvas included.
+int renderThisComputersDisplays(const QString& output) {
+    auto queue = std::make_unique<QtMainThreadQueue>();
+    auto platform = createPlatform(*queue, PlatformChoice::automatic);
+    if (!platform || dynamic_cast<FakePlatform*>(platform.get())) {
+        std::fprintf(stderr, "tavrin_screenshots: this computer has no platform of its own\n");
+        return 1;
+    }
+    AppContext context(std::move(queue), std::move(platform));
+    AppDelegate delegate(context);
+    auto* window = delegate.openWindow();
+    settle(600);
+    auto* tab = window->currentTab();
+    bool ok = true;
+    int index = 0;
+    for (const auto& display : context.deviceStore().displayDiscovery().displays()) {
+        tab->state().setSelection(display->uuid());
+        ok &= saveCanvas(*tab, output, QStringLiteral("display-page-%1").arg(++index));
+    }
+    ok &= save(*window, output, QStringLiteral("display-page-window"));
+    return ok && index > 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     // Fresh preferences, never the user's; the directory outlives the application, which saves
     // them on its way out.
@@ -125,12 +150,15 @@ int main(int argc, char** argv) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: tavrin_screenshots OUTPUT_DIRECTORY\n");
+        std::fprintf(stderr, "usage: tavrin_screenshots OUTPUT_DIRECTORY [--this-computers-displays]\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
     installIconThemeFallback();
+    if (argc > 2 && QByteArray(argv[2]) == "--this-computers-displays") {
+        return renderThisComputersDisplays(output);
+    }
 
     auto queue = std::make_unique<QtMainThreadQueue>();
     auto platform = std::make_unique<FakePlatform>(*queue, FakeFixture::demo());
