@@ -1,5 +1,7 @@
 #include "platform/DisplayOnlyFramework.h"
 
+#include "platform/NoDevices.h"
+
 namespace tavrin {
 
 namespace {
@@ -18,17 +20,6 @@ private:
     MainThreadQueue& queue_;
 };
 
-template <typename Device>
-Subscription emptyList(MainThreadQueue& queue, DeviceListHandler<Device> handler) {
-    auto alive = std::make_shared<bool>(true);
-    queue.post([alive, handler = std::move(handler)] {
-        if (*alive) {
-            handler({});
-        }
-    });
-    return Subscription([alive] { *alive = false; });
-}
-
 }  // namespace
 
 DisplayOnlyFramework::DisplayOnlyFramework(MainThreadQueue& queue)
@@ -37,11 +28,11 @@ DisplayOnlyFramework::DisplayOnlyFramework(MainThreadQueue& queue)
 DisplayOnlyFramework::~DisplayOnlyFramework() = default;
 
 Subscription DisplayOnlyFramework::cameraUpdates(bool, DeviceListHandler<SXCamera> handler) {
-    return emptyList(queue_, std::move(handler));
+    return emptyDeviceList(queue_, std::move(handler));
 }
 
 Subscription DisplayOnlyFramework::microphoneUpdates(DeviceListHandler<SXMicrophone> handler) {
-    return emptyList(queue_, std::move(handler));
+    return emptyDeviceList(queue_, std::move(handler));
 }
 
 SXAuthorizationStatus& DisplayOnlyFramework::authorizationStatus(SXAuthorizationSource) {
@@ -51,12 +42,7 @@ SXAuthorizationStatus& DisplayOnlyFramework::authorizationStatus(SXAuthorization
 Subscription DisplayOnlyFramework::startCameraPreview(const CameraPreviewRequest&,
                                                       PreviewFrameHandler,
                                                       PreviewFailureHandler onFailure) {
-    queue_.post([onFailure = std::move(onFailure)] {
-        if (onFailure) {
-            onFailure(QStringLiteral("No camera backend is available."));
-        }
-    });
-    return {};
+    return noCameraPreview(queue_, std::move(onFailure));
 }
 
 }  // namespace tavrin

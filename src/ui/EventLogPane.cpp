@@ -122,9 +122,6 @@ QWidget* EventLogPane::makeHeader() {
     clearButton_ = makeIconButton(QStringLiteral("Clear"), header);
     exportButton_ = makeIconButton(QStringLiteral("Export\u2026"), header);
     exportButton_->setToolTip(QStringLiteral("Export the shown events to a file"));
-    // Words rather than an icon: the symbol table has no export symbol on every desktop.
-    exportButton_->setText(QStringLiteral("Export\u2026"));
-    exportButton_->setFont(uiFont(FontRole::callout));
     collapseButton_ = makeIconButton(QStringLiteral("Toggle Event Log"), header);
     collapseButton_->setToolTip(QStringLiteral("Toggle event log (Ctrl+Shift+Y)"));
     for (auto* button : {copyButton_, exportButton_, clearButton_, collapseButton_}) {
@@ -233,6 +230,7 @@ void EventLogPane::refreshIcons() {
         const char* symbol;
     } icons[] = {
         {copyButton_, "doc.on.doc"},
+        {exportButton_, "square.and.arrow.up"},
         {clearButton_, "trash"},
         {collapseButton_, "rectangle.bottomthird.inset.filled"},
     };

@@ -39,6 +39,7 @@ const QHash<QString, QString>& symbolTable() {
         {QStringLiteral("info.circle"), QStringLiteral("help-about")},
         {QStringLiteral("power"), QStringLiteral("application-exit")},
         {QStringLiteral("doc.on.doc"), QStringLiteral("edit-copy")},
+        {QStringLiteral("square.and.arrow.up"), QStringLiteral("document-export")},
         {QStringLiteral("trash"), QStringLiteral("edit-clear-history")},
         {QStringLiteral("lock.shield"), QStringLiteral("object-unlocked")},
         {QStringLiteral("lock.shield.fill"), QStringLiteral("object-locked")},

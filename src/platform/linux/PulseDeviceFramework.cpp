@@ -1,5 +1,7 @@
 #include "platform/linux/PulseDeviceFramework.h"
 
+#include "platform/NoDevices.h"
+
 namespace tavrin {
 
 namespace {
@@ -137,23 +139,12 @@ Subscription PulseDeviceFramework::microphoneUpdates(DeviceListHandler<SXMicroph
     });
 }
 
-template <typename Device>
-Subscription PulseDeviceFramework::emptyList(DeviceListHandler<Device> handler) {
-    auto alive = std::make_shared<bool>(true);
-    queue_.post([alive, handler = std::move(handler)] {
-        if (*alive) {
-            handler({});
-        }
-    });
-    return Subscription([alive] { *alive = false; });
-}
-
 Subscription PulseDeviceFramework::cameraUpdates(bool, DeviceListHandler<SXCamera> handler) {
-    return emptyList(std::move(handler));
+    return emptyDeviceList(queue_, std::move(handler));
 }
 
 Subscription PulseDeviceFramework::displayUpdates(DeviceListHandler<SXDisplay> handler) {
-    return emptyList(std::move(handler));
+    return emptyDeviceList(queue_, std::move(handler));
 }
 
 SXAuthorizationStatus& PulseDeviceFramework::authorizationStatus(SXAuthorizationSource) {
@@ -163,13 +154,7 @@ SXAuthorizationStatus& PulseDeviceFramework::authorizationStatus(SXAuthorization
 Subscription PulseDeviceFramework::startCameraPreview(const CameraPreviewRequest&,
                                                       PreviewFrameHandler,
                                                       PreviewFailureHandler onFailure) {
-    // The sound server has no cameras to stream from.
-    queue_.post([onFailure = std::move(onFailure)] {
-        if (onFailure) {
-            onFailure(QStringLiteral("No camera backend is available."));
-        }
-    });
-    return {};
+    return noCameraPreview(queue_, std::move(onFailure));
 }
 
 }  // namespace tavrin

@@ -32,8 +32,6 @@ public:
 
 private:
     struct Microphones;
-    template <typename Device>
-    Subscription emptyList(DeviceListHandler<Device> handler);
 
     MainThreadQueue& queue_;
     std::shared_ptr<Microphones> microphones_;

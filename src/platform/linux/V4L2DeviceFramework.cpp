@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 
+#include "platform/NoDevices.h"
 #include "platform/PreviewFrameMailbox.h"
 
 Q_LOGGING_CATEGORY(lcV4L2Framework, "tavrin.v4l2.framework")
@@ -117,27 +118,12 @@ Subscription V4L2DeviceFramework::cameraUpdates(bool, DeviceListHandler<SXCamera
     });
 }
 
-namespace {
-
-template <typename Device>
-Subscription emptyList(MainThreadQueue& queue, DeviceListHandler<Device> handler) {
-    auto alive = std::make_shared<bool>(true);
-    queue.post([alive, handler = std::move(handler)] {
-        if (*alive) {
-            handler({});
-        }
-    });
-    return Subscription([alive] { *alive = false; });
-}
-
-}  // namespace
-
 Subscription V4L2DeviceFramework::microphoneUpdates(DeviceListHandler<SXMicrophone> handler) {
-    return emptyList(queue_, std::move(handler));
+    return emptyDeviceList(queue_, std::move(handler));
 }
 
 Subscription V4L2DeviceFramework::displayUpdates(DeviceListHandler<SXDisplay> handler) {
-    return emptyList(queue_, std::move(handler));
+    return emptyDeviceList(queue_, std::move(handler));
 }
 
 SXAuthorizationStatus& V4L2DeviceFramework::authorizationStatus(SXAuthorizationSource) {
