@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 
 namespace tavrin {
@@ -16,12 +17,15 @@ struct sigaction previousInterrupt;
 struct sigaction previousTerminate;
 
 void onSignal(int signalNumber) {
+    // The handler may interrupt any thread: what it does to errno must not show there.
+    const int savedErrno = errno;
     const int fd = writeEnd;
     if (fd >= 0) {
         const auto byte = static_cast<unsigned char>(signalNumber);
         // A full pipe already holds a signal that will be handled; nothing is lost.
         [[maybe_unused]] const auto written = ::write(fd, &byte, 1);
     }
+    errno = savedErrno;
 }
 
 }  // namespace
@@ -50,9 +54,9 @@ SignalGuard::~SignalGuard() {
     sigaction(SIGINT, &previousInterrupt, nullptr);
     sigaction(SIGTERM, &previousTerminate, nullptr);
     notifier_.reset();
-    const int fd = writeEnd;
+    // The write end stays open: a handler already running on another thread may still write to
+    // it, and a closed descriptor could by then name a file that another thread opened.
     writeEnd = -1;
-    ::close(fd);
     ::close(readEnd);
     readEnd = -1;
 }

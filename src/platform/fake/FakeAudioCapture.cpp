@@ -1,5 +1,7 @@
 #include "platform/fake/FakeAudioCapture.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -113,6 +115,8 @@ void FakeAudioCaptureSession::generate() {
         }
         deliver(buffer);
         due += microseconds(10000);
+        // After a stall the tone goes on from now rather than bursting to catch up.
+        due = std::max(due, steady_clock::now() - milliseconds(50));
         std::this_thread::sleep_until(due);
     }
 }

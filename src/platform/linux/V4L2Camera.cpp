@@ -413,7 +413,10 @@ void V4L2Camera::setActiveFormat(const CaptureFormat& format) {
         }
         if (restart) {
             if (const auto failure = stream_->start()) {
+                // As when the stream fails on its own: no capture step may run on without one.
+                worker_->setIdleStep({});
                 endPreviews(*failure);
+                change([](State& state) { state.previewing = false; });
             }
         }
         update([&](State& state) { readActive(state); });

@@ -181,13 +181,15 @@ QList<std::int32_t> menuValues(V4L2System& system, int fd, std::uint32_t id) {
         return {};
     }
     QList<std::int32_t> values;
-    const auto last = std::min(query.maximum, query.minimum + maxEntries - 1);
-    for (auto value = query.minimum; value <= last; ++value) {
+    // In 64 bits: a driver's bounds near the top of the range must not wrap the walk.
+    const std::int64_t last =
+        std::min<std::int64_t>(query.maximum, std::int64_t(query.minimum) + maxEntries - 1);
+    for (std::int64_t value = query.minimum; value <= last; ++value) {
         v4l2_querymenu item{};
         item.id = id;
         item.index = std::uint32_t(value);
         if (system.ioctl(fd, VIDIOC_QUERYMENU, &item) == 0) {
-            values.append(value);
+            values.append(std::int32_t(value));
         }
     }
     return values;

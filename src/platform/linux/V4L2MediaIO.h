@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <vector>
 
 #include "platform/MediaIO.h"
@@ -42,10 +44,10 @@ private:
     };
 
     void update(const V4L2CameraMonitor::Cameras& cameras);
-    void notify(ObjectID object, const PropertyAddress& address);
+    static void notify(const Mutex<State>& state, ObjectID object, const PropertyAddress& address);
     static const Device* find(const State& state, ObjectID object);
 
-    Mutex<State> state_;
+    std::shared_ptr<Mutex<State>> state_ = std::make_shared<Mutex<State>>();
 };
 
 }  // namespace tavrin

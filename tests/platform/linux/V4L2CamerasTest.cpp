@@ -177,6 +177,35 @@ TEST_F(V4L2CamerasTest, UnplugMidPreviewAndLockEndsBothAndClosesTheHandle) {
     }));
 }
 
+TEST_F(V4L2CamerasTest, AStreamThatCantRestartAfterAFormatChangeEndsThePreviewCleanly) {
+    start();
+    const auto id = QStringLiteral("0x01140000046d082d");
+    const auto camera = cameras_->monitor().camera(id);
+    int frames = 0;
+    QString failure;
+    auto preview = cameras_->deviceFramework().startCameraPreview(
+        CameraPreviewRequest{id}, [&](const PreviewFrame&) { ++frames; },
+        [&](const QString& reason) { failure = reason; });
+    ASSERT_TRUE(waitFor([&] { return frames > 0; }));
+
+    // Another process takes the record priority: our restart after the change is refused.
+    const int fd = fake_.openAs("/dev/video0", 4242, "v4l2-ctl");
+    auto priority = V4L2_PRIORITY_RECORD;
+    ASSERT_EQ(fake_.ioctl(fd, VIDIOC_S_PRIORITY, &priority), 0);
+    camera->setActiveFormat(camera->formats().last());
+    ASSERT_TRUE(waitFor([&] { return !failure.isEmpty(); }));
+    preview.cancel();
+
+    // The camera is left ready: once the priority is back, a new preview streams again.
+    fake_.close(fd);
+    frames = 0;
+    failure.clear();
+    auto again = cameras_->deviceFramework().startCameraPreview(
+        CameraPreviewRequest{id}, [&](const PreviewFrame&) { ++frames; },
+        [&](const QString& reason) { failure = reason; });
+    EXPECT_TRUE(waitFor([&] { return frames > 0; })) << failure.toStdString();
+}
+
 TEST_F(V4L2CamerasTest, MediaIOListsEveryCameraAndFollowsAForeignStream) {
     start();
     auto& mediaIO = cameras_->mediaIO();
