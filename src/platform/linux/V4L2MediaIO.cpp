@@ -13,7 +13,7 @@ void V4L2MediaIO::update(const V4L2CameraMonitor::Cameras& cameras) {
     // Removed devices go after the lock is released: a camera that goes joins its thread, which
     // may be telling us of a change right now.
     std::vector<Device> removed;
-    const bool changed = state_->withLock([&](State& state) {
+    const bool changed = state_.withLock([&](State& state) {
         for (auto device = state.devices.begin(); device != state.devices.end();) {
             if (cameras.contains(device->camera)) {
                 ++device;
@@ -39,15 +39,15 @@ void V4L2MediaIO::update(const V4L2CameraMonitor::Cameras& cameras) {
     for (const auto& [id, camera] : added) {
         auto observation = std::make_shared<Subscription>(
             // A camera's worker may still be telling an observer it copied just as this object
-            // goes: the observer holds the state weakly, never `this` (holding it strongly would
-            // keep the cameras alive through their own observers).
+            // goes: the observer holds only the listeners, weakly, never `this` or the cameras
+            // (the last reference to a camera must not end on its own worker).
             camera->observe(V4L2Camera::runningSomewhereKeyPath,
-                            [weak = std::weak_ptr(state_), id = id] {
-                                if (const auto state = weak.lock()) {
-                                    notify(*state, id, globalAddress(isRunningSomewhere));
+                            [weak = std::weak_ptr(listeners_), id = id] {
+                                if (const auto listeners = weak.lock()) {
+                                    notify(*listeners, id, globalAddress(isRunningSomewhere));
                                 }
                             }));
-        state_->withLock([&](State& state) {
+        state_.withLock([&](State& state) {
             for (auto& device : state.devices) {
                 if (device.id == id) {
                     device.observation = observation;
@@ -56,14 +56,14 @@ void V4L2MediaIO::update(const V4L2CameraMonitor::Cameras& cameras) {
         });
     }
     if (changed) {
-        notify(*state_, systemObjectID, globalAddress(ownedObjects));
+        notify(*listeners_, systemObjectID, globalAddress(ownedObjects));
     }
 }
 
-void V4L2MediaIO::notify(const Mutex<State>& shared, ObjectID object,
+void V4L2MediaIO::notify(const Mutex<PropertyListenerRegistry>& listeners, ObjectID object,
                          const PropertyAddress& address) {
-    const auto blocks = shared.withLock(
-        [&](const State& state) { return state.listeners.blocks(object, address); });
+    const auto blocks = listeners.withLock(
+        [&](const PropertyListenerRegistry& registry) { return registry.blocks(object, address); });
     for (const auto& block : blocks) {
         (*block)({address});
     }
@@ -91,7 +91,7 @@ OSStatus V4L2MediaIO::isPropertySettable(ObjectID object, const PropertyAddress&
 
 OSStatus V4L2MediaIO::getPropertyData(ObjectID object, const PropertyAddress& address,
                                       const PropertyValue&, PropertyValue& value) {
-    return state_->withLock([&](const State& state) {
+    return state_.withLock([&](const State& state) {
         if (object == systemObjectID) {
             if (address != globalAddress(ownedObjects)) {
                 return OSStatusCode::unknownProperty;
@@ -126,15 +126,17 @@ OSStatus V4L2MediaIO::setPropertyData(ObjectID, const PropertyAddress&, const Pr
 
 OSStatus V4L2MediaIO::addPropertyListener(ObjectID object, const PropertyAddress& address,
                                           PropertyListenerBlock block) {
-    state_->withLock([&](State& state) { state.listeners.add(object, address, std::move(block)); });
+    listeners_->withLock([&](PropertyListenerRegistry& registry) {
+        registry.add(object, address, std::move(block));
+    });
     return OSStatusCode::noError;
 }
 
 OSStatus V4L2MediaIO::removePropertyListener(ObjectID object, const PropertyAddress& address,
                                              const PropertyListenerBlock& block) {
-    return state_->withLock([&](State& state) {
-        return state.listeners.remove(object, address, block) ? OSStatusCode::noError
-                                                              : OSStatusCode::unspecified;
+    return listeners_->withLock([&](PropertyListenerRegistry& registry) {
+        return registry.remove(object, address, block) ? OSStatusCode::noError
+                                                       : OSStatusCode::unspecified;
     });
 }
 

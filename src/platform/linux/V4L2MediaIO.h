@@ -40,14 +40,18 @@ private:
     struct State {
         std::vector<Device> devices;
         ObjectID nextID = 100;
-        PropertyListenerRegistry listeners;
     };
 
     void update(const V4L2CameraMonitor::Cameras& cameras);
-    static void notify(const Mutex<State>& state, ObjectID object, const PropertyAddress& address);
+    static void notify(const Mutex<PropertyListenerRegistry>& listeners, ObjectID object,
+                       const PropertyAddress& address);
     static const Device* find(const State& state, ObjectID object);
 
-    std::shared_ptr<Mutex<State>> state_ = std::make_shared<Mutex<State>>();
+    Mutex<State> state_;
+    // Apart from the cameras, so that an observer running late on a camera's worker can reach
+    // the listeners without keeping any camera alive.
+    std::shared_ptr<Mutex<PropertyListenerRegistry>> listeners_ =
+        std::make_shared<Mutex<PropertyListenerRegistry>>();
 };
 
 }  // namespace tavrin
