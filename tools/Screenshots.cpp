@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, preferences.path());
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: tavrin_screenshots OUTPUT_DIRECTORY [--this-computers-displays]\n");
+        std::fprintf(stderr,
+                     "usage: tavrin_screenshots OUTPUT_DIRECTORY [--this-computers-displays]\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
