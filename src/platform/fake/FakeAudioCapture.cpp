@@ -37,8 +37,8 @@ std::unique_ptr<AudioCaptureSession> FakeAudioCaptureService::makeSession() {
     return std::make_unique<FakeAudioCaptureSession>(*this);
 }
 
-void FakeAudioCaptureService::addDevice(const QString& uniqueID) {
-    state_.withLock([&](State& state) { state.devices.insert(uniqueID); });
+void FakeAudioCaptureService::addDevice(const QString& uniqueID, std::uint32_t channels) {
+    state_.withLock([&](State& state) { state.devices.insert(uniqueID, std::max(1U, channels)); });
 }
 
 void FakeAudioCaptureService::removeDevice(const QString& uniqueID) {
@@ -47,6 +47,10 @@ void FakeAudioCaptureService::removeDevice(const QString& uniqueID) {
 
 bool FakeAudioCaptureService::hasDevice(const QString& uniqueID) const {
     return state_.withLock([&](const State& state) { return state.devices.contains(uniqueID); });
+}
+
+std::uint32_t FakeAudioCaptureService::channelCount(const QString& uniqueID) const {
+    return state_.withLock([&](const State& state) { return state.devices.value(uniqueID, 2); });
 }
 
 FakeAudioCaptureSession* FakeAudioCaptureService::session() const {
@@ -102,16 +106,21 @@ void FakeAudioCaptureSession::generate() {
     std::uint64_t position = 0;
     auto due = steady_clock::now();
     while (generating_) {
-        // A 220 Hz tone under a syllable-like envelope, the right channel a little quieter.
-        AudioSampleBuffer buffer = constant(0, 2, frames, sampleRate);
+        // As many channels as the device has, so the meter shows its own bars.
+        const auto input = this->input();
+        const std::uint32_t channels = input ? service_.channelCount(*input) : 2;
+        // A 220 Hz tone under a syllable-like envelope, each later channel a little quieter.
+        AudioSampleBuffer buffer = constant(0, channels, frames, sampleRate);
         auto* samples = reinterpret_cast<float*>(buffer.channelData[0].data());
         for (std::uint32_t frame = 0; frame < frames; ++frame, ++position) {
             const double t = double(position) / sampleRate;
             const double envelope = 0.5 + 0.45 * std::sin(2 * std::numbers::pi * 0.7 * t) *
                                               std::sin(2 * std::numbers::pi * 3.1 * t);
             const double tone = std::sin(2 * std::numbers::pi * 220 * t);
-            samples[frame * 2] = float(0.9 * envelope * tone);
-            samples[frame * 2 + 1] = float(0.5 * envelope * tone);
+            for (std::uint32_t channel = 0; channel < channels; ++channel) {
+                samples[frame * channels + channel] =
+                    float((0.9 - 0.4 * std::min(channel, 1U)) * envelope * tone);
+            }
         }
         deliver(buffer);
         due += microseconds(10000);

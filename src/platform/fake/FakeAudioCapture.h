@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+
 #include <thread>
 
 #include <QSet>
@@ -19,9 +21,11 @@ class FakeAudioCaptureService final : public AudioCaptureService {
 public:
     std::unique_ptr<AudioCaptureSession> makeSession() override;
 
-    void addDevice(const QString& uniqueID);
+    // `channels` is what the live signal captures from the device.
+    void addDevice(const QString& uniqueID, std::uint32_t channels = 2);
     void removeDevice(const QString& uniqueID);
     bool hasDevice(const QString& uniqueID) const;
+    std::uint32_t channelCount(const QString& uniqueID) const;
     // The most recently made session that still exists, for the test to script.
     FakeAudioCaptureSession* session() const;
     // With a live signal (the demo), a running session with an input captures a generated voice-
@@ -32,7 +36,7 @@ public:
 private:
     friend class FakeAudioCaptureSession;
     struct State {
-        QSet<QString> devices;
+        QHash<QString, std::uint32_t> devices;
         FakeAudioCaptureSession* session = nullptr;
         bool liveSignal = false;
     };

@@ -109,7 +109,15 @@ void FakePlatform::plugCaptureSource(FakeDeviceKind kind, const FakeCaptureSourc
         framework_.setDeskView(spec.id, spec.isDeskView);
         framework_.cameras().plug(std::make_shared<SXCamera>(spec.id, spec.values));
     } else {
-        audioCapture_.addDevice(spec.id);
+        std::uint32_t channels = 2;
+        if (spec.captureDevice && spec.captureDevice->activeFormat >= 0 &&
+            spec.captureDevice->activeFormat < spec.captureDevice->formats.size()) {
+            const auto& format = spec.captureDevice->formats[spec.captureDevice->activeFormat];
+            if (format->streamDescription && format->streamDescription->channelsPerFrame > 0) {
+                channels = std::min<std::uint32_t>(format->streamDescription->channelsPerFrame, 64);
+            }
+        }
+        audioCapture_.addDevice(spec.id, channels);
         if (spec.audioDevice && !audioDeviceID(spec.id)) {
             audioHardware_.addDevice(*spec.audioDevice);
         }
