@@ -9,6 +9,8 @@
 #include "platform/SymbolCatalog.h"
 #include "platform/UsbService.h"
 
+#include <memory>
+
 namespace tavrin {
 
 // Every OS service the application uses, from one backend chosen at start.
@@ -21,7 +23,8 @@ public:
     virtual const SymbolCatalog& symbols() const = 0;
     virtual ObjectPropertyService& audioHardware() = 0;
     virtual ProcessNameService& processNames() = 0;
-    virtual UsbService& usb() = 0;
+    // Shared: a camera's UVC thread may still be opening a controller while the platform goes.
+    virtual std::shared_ptr<UsbService> usb() = 0;
     virtual ObjectPropertyService& mediaIO() = 0;
     virtual AudioCaptureService& audioCapture() = 0;
     virtual DisplayServices& displayServices() = 0;

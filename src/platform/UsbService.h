@@ -10,8 +10,9 @@
 namespace tavrin {
 
 // The USB user-client layer, cut down to what talking to a camera's video-control interface
-// needs. Objects are reference-counted: dropping the last reference releases them. Calls are made
-// on the main thread.
+// needs. Objects are reference-counted: dropping the last reference releases them. Every call
+// may block on the device, so none is made on the main thread: each camera's controller makes
+// them on its own thread, and several cameras' threads may call at once.
 using IOReturn = std::int32_t;
 
 namespace IOReturnCode {
@@ -21,6 +22,8 @@ inline constexpr IOReturn noDevice = IOReturn(0xE00002C0);
 inline constexpr IOReturn notOpen = IOReturn(0xE00002CD);
 inline constexpr IOReturn unsupported = IOReturn(0xE00002C7);
 inline constexpr IOReturn notResponding = IOReturn(0xE00002ED);
+inline constexpr IOReturn exclusiveAccess = IOReturn(0xE00002C5);
+inline constexpr IOReturn notPermitted = IOReturn(0xE00002E2);
 inline constexpr IOReturn pipeStalled = IOReturn(0xE000404F);
 }  // namespace IOReturnCode
 

@@ -11,6 +11,8 @@ inline constexpr std::uint8_t setCur = 0x01;
 inline constexpr std::uint8_t getCur = 0x81;
 inline constexpr std::uint8_t getMin = 0x82;
 inline constexpr std::uint8_t getMax = 0x83;
+inline constexpr std::uint8_t getRes = 0x84;
+inline constexpr std::uint8_t getLen = 0x85;
 inline constexpr std::uint8_t getInfo = 0x86;
 inline constexpr std::uint8_t getDef = 0x87;
 

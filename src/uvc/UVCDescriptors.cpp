@@ -6,8 +6,6 @@ namespace tavrin {
 
 namespace {
 
-constexpr std::uint8_t interfaceDescriptorType = 0x04;
-constexpr std::uint8_t classSpecificInterfaceType = 0x24;
 constexpr std::uint8_t inputTerminalSubtype = 0x02;
 constexpr std::uint8_t processingUnitSubtype = 0x05;
 constexpr std::uint16_t cameraTerminalType = 0x0201;
@@ -54,28 +52,6 @@ std::optional<std::uint64_t> parseHex(QStringView text, int maxDigits) {
 }
 
 }  // namespace
-
-QList<QByteArray> classSpecificInterfaceDescriptors(const QByteArray& bytes) {
-    QList<QByteArray> descriptors;
-    qsizetype offset = 0;
-    while (offset + 2 <= bytes.size()) {
-        const qsizetype length = byteAt(bytes, offset);
-        if (length < 2 || length > bytes.size() - offset) {
-            break;
-        }
-        const auto type = byteAt(bytes, offset + 1);
-        // Some layers hand over the video-control interface's own descriptor first; any later
-        // interface descriptor begins the next interface, whose descriptors are not ours.
-        if (type == interfaceDescriptorType && offset > 0) {
-            break;
-        }
-        if (type == classSpecificInterfaceType) {
-            descriptors.append(bytes.mid(offset, length));
-        }
-        offset += length;
-    }
-    return descriptors;
-}
 
 UVCUnitIDs readUnitIDs(const QList<QByteArray>& descriptors) {
     UVCUnitIDs ids;

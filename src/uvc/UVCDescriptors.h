@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/UsbDescriptorWalk.h"
+
 namespace tavrin {
 
 // The unit IDs that a video-control interface's class-specific descriptors announce; 0 where
@@ -15,12 +17,6 @@ struct UVCUnitIDs {
 
     friend bool operator==(const UVCUnitIDs&, const UVCUnitIDs&) = default;
 };
-
-// The class-specific (CS_INTERFACE, 0x24) descriptors among the bytes that follow an interface
-// descriptor, up to the next interface descriptor; the bytes may begin with that interface
-// descriptor itself. The bytes come from the device: a length of 0 or 1, a length that runs past
-// the end, or a truncated descriptor ends the walk with what was found so far.
-QList<QByteArray> classSpecificInterfaceDescriptors(const QByteArray& bytes);
 
 // The camera terminal and processing unit IDs; a later match overwrites an earlier one. Any
 // descriptor is safe to hand in, an empty or truncated one included.

@@ -22,7 +22,7 @@ public:
     const SymbolCatalog& symbols() const override { return platform_->symbols(); }
     ObjectPropertyService& audioHardware() override { return platform_->audioHardware(); }
     ProcessNameService& processNames() override { return platform_->processNames(); }
-    UsbService& usb() override { return platform_->usb(); }
+    std::shared_ptr<UsbService> usb() override { return platform_->usb(); }
     ObjectPropertyService& mediaIO() override { return platform_->mediaIO(); }
     AudioCaptureService& audioCapture() override { return platform_->audioCapture(); }
     DisplayServices& displayServices() override { return displays_; }
