@@ -311,18 +311,31 @@ QString CameraDevice::deviceTypeName() const {
     return avDevice() ? CameraText::deviceType(avDevice()->deviceType()) : QString();
 }
 
-UVCController* CameraDevice::uvcController() {
+std::shared_ptr<UVCSession> CameraDevice::uvcController() {
     if (!uvcController_) {
-        std::unique_ptr<UVCController> controller;
+        std::shared_ptr<UVCSession> session;
         if (avDevice()) {
-            controller = UVCController::open(context_.platform().usb(), avDevice()->uniqueID());
+            session = UVCSession::forCamera(context_.queue(), context_.platform().usb(),
+                                            avDevice()->uniqueID());
+            // A camera that goes closes its UVC handles at once; if it comes back, the next
+            // request opens new ones.
+            connect(this, &CameraDevice::isConnectedChanged, this, [this] {
+                if (!isConnected_ && uvcController_ && *uvcController_) {
+                    (*uvcController_)->run([](UVCController& controller) {
+                        controller.noteDeviceGone();
+                    });
+                }
+            });
+            session->whenOpened([self = QPointer(this)](bool open) {
+                if (self && open && !self->hasUVCController_) {
+                    self->hasUVCController_ = true;
+                    emit self->hasUVCControllerChanged();
+                }
+            });
         }
-        if (controller && !controller->isOpen()) {
-            controller.reset();
-        }
-        uvcController_ = std::move(controller);
+        uvcController_ = std::move(session);
     }
-    return uvcController_->get();
+    return *uvcController_;
 }
 
 std::optional<ConfigurationError> CameraDevice::configure(

@@ -7,7 +7,7 @@
 #include "camera/CameraFormatSummary.h"
 #include "camera/ConfigurationLockController.h"
 #include "catalogue/CaptureSourceDevice.h"
-#include "uvc/UVCController.h"
+#include "uvc/UVCSession.h"
 
 namespace tavrin {
 
@@ -64,9 +64,12 @@ public:
     QString deviceTypeName() const;
     ConfigurationLockController& configurationLock() { return *configurationLock_; }
 
-    // The camera's UVC controller, opened on first use from the capture device's unique ID and
-    // kept, present or absent, for the life of the camera: opening is never retried.
-    UVCController* uvcController();
+    // The camera's UVC controller on a thread of its own, made on first use from the capture
+    // device's unique ID; absent when the camera has no capture device. It opens on its thread:
+    // `hasUVCController` turns true once it has. The answer, open or not, stays for the life of
+    // the camera: opening is never retried.
+    std::shared_ptr<UVCSession> uvcController();
+    bool hasUVCController() const { return hasUVCController_; }
 
     // The configuration commands. Each runs under the device's configuration lock, or under the
     // lock controller's when it holds one; the change comes back through observation.
@@ -88,6 +91,7 @@ signals:
     void exposureModeChanged();
     void focusModeChanged();
     void whiteBalanceModeChanged();
+    void hasUVCControllerChanged();
 
 private:
     CameraDevice(AppContext& context, std::shared_ptr<SXCamera> camera);
@@ -128,7 +132,8 @@ private:
     QList<int> supportedWhiteBalanceModes_;
     QList<CameraFormatSummary> formatSummaries_;
     std::unique_ptr<ConfigurationLockController> configurationLock_;
-    std::optional<std::unique_ptr<UVCController>> uvcController_;
+    std::optional<std::shared_ptr<UVCSession>> uvcController_;
+    bool hasUVCController_ = false;
     std::optional<std::uint64_t> cmioSubscriberID_;
 };
 

@@ -182,19 +182,26 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     makePreferred_->setAttribute(Qt::WA_MacSmallSize);
     addRow(preferred, new InspectorRow(QStringLiteral("Set Preferred"), hbox({makePreferred_}, 0)));
 
-    if (auto* controller = model->uvcController(); controller && controller->isOpen()) {
-        uvc_ = new UVCInspectorSection(context.queue(), *controller, state, this);
-        layout->addWidget(uvc_);
+    // The UVC sections come in when the camera's controller has opened on its own thread.
+    auto showUVC = [this, model, layout, &context, &state] {
+        if (uvc_ || !model->hasUVCController()) {
+            return;
+        }
+        uvc_ = new UVCInspectorSection(context.queue(), model->uvcController(), state, this);
+        layout->insertWidget(layout->count() - 1, uvc_);
         auto reachable = [this, model] {
             uvc_->setDeviceReachable(model->isConnected() &&
                                      model->availability().knownCase() !=
                                          SXAvailability::Case::notConnected);
         };
-        connect(model, &CameraDevice::isConnectedChanged, this, reachable);
-        connect(model, &CameraDevice::availabilityChanged, this, reachable);
+        connect(model, &CameraDevice::isConnectedChanged, uvc_, reachable);
+        connect(model, &CameraDevice::availabilityChanged, uvc_, reachable);
         reachable();
-    }
+    };
+    model->uvcController();
+    connect(model, &CameraDevice::hasUVCControllerChanged, this, showUVC);
     layout->addStretch(1);
+    showUVC();
 
     connect(formatPicker_, &QComboBox::activated, this, [this](int index) {
         const auto& formats = camera_->formats();

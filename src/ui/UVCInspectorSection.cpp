@@ -16,10 +16,17 @@
 
 namespace tavrin {
 
-UVCInspectorSection::UVCInspectorSection(MainThreadQueue& queue, UVCController& controller,
-                                         WindowState& state, QWidget* parent)
-    : QWidget(parent), model_(queue, controller, state.isCameraPreviewEnabled()) {
-    build();
+UVCInspectorSection::UVCInspectorSection(MainThreadQueue& queue,
+                                         std::shared_ptr<UVCSession> controller, WindowState& state,
+                                         QWidget* parent)
+    : QWidget(parent), model_(queue, std::move(controller), state.isCameraPreviewEnabled()) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    connect(&model_, &UVCControlsModel::controlsChanged, this, [this] {
+        build();
+        refresh();
+    });
     connect(&model_, &UVCControlsModel::valuesChanged, this, &UVCInspectorSection::refresh);
     connect(&state, &WindowState::cameraPreviewEnabledChanged, this,
             [this, &state] { model_.setCameraPreviewEnabled(state.isCameraPreviewEnabled()); });
@@ -31,9 +38,7 @@ UVCInspectorSection::~UVCInspectorSection() {
 }
 
 void UVCInspectorSection::build() {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
     for (const auto& section : model_.sections()) {
         auto* view = new InspectorSection(section.title, true, this);
         sections_.append(view);
@@ -115,6 +120,9 @@ InspectorSection* UVCInspectorSection::section(const QString& title) const {
 }
 
 void UVCInspectorSection::refresh() {
+    if (!model_.isProbed()) {
+        return;
+    }
     const auto& values = model_.values();
     for (const auto& section : model_.sections()) {
         for (const auto& row : section.rows) {

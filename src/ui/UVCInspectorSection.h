@@ -17,13 +17,14 @@ class InspectorRow;
 class WindowState;
 
 // A USB camera's UVC controls as up to six inspector sections of sliders, switches and pickers
-// over `UVCControlsModel`. Every edit goes to the device at once; while the view is shown the
-// values are read back every second, and turning the window's preview on restores the defaults.
+// over `UVCControlsModel`. The sections appear once the camera's thread has probed the controls.
+// Every edit goes to the device at once; while the view is shown the values are read back every
+// second, and turning the window's preview on restores the defaults.
 class UVCInspectorSection final : public QWidget {
     Q_OBJECT
 public:
-    UVCInspectorSection(MainThreadQueue& queue, UVCController& controller, WindowState& state,
-                        QWidget* parent = nullptr);
+    UVCInspectorSection(MainThreadQueue& queue, std::shared_ptr<UVCSession> controller,
+                        WindowState& state, QWidget* parent = nullptr);
     ~UVCInspectorSection() override;
 
     UVCControlsModel& model() { return model_; }

@@ -1,7 +1,5 @@
 #include "uvc/UVCController.h"
 
-#include <cstdio>
-
 #include "platform/UsbVideoClass.h"
 #include "uvc/UVCDescriptors.h"
 #include "uvc/UVCValue.h"
@@ -11,11 +9,6 @@ namespace tavrin {
 namespace {
 
 using namespace UsbVideoClass;
-
-void printLine(const QString& line) {
-    std::fputs((QStringLiteral("[UVC] ") + line + QLatin1Char('\n')).toUtf8().constData(), stdout);
-    std::fflush(stdout);
-}
 
 QString hexStatus(IOReturn status) {
     return QString::asprintf("0x%08x", std::uint32_t(status));
@@ -55,26 +48,27 @@ std::optional<OpenedInterface> openVideoControlInterface(UsbDevice& device) {
     std::vector<std::shared_ptr<UsbRegistryEntry>> interfaces;
     if (const auto status = device.createInterfaceIterator(find, interfaces);
         status != IOReturnCode::success) {
-        printLine(QStringLiteral("openVideoControlInterface: CreateInterfaceIterator failed kr=") +
-                  hexStatus(status));
+        printUVCLine(
+            QStringLiteral("openVideoControlInterface: CreateInterfaceIterator failed kr=") +
+            hexStatus(status));
         return std::nullopt;
     }
     if (interfaces.empty() || !interfaces.front()) {
-        printLine(QStringLiteral(
+        printUVCLine(QStringLiteral(
             "openVideoControlInterface: no matching video-control interface in device"));
         return std::nullopt;
     }
     std::shared_ptr<UsbPlugIn> plugIn;
     const auto status = interfaces.front()->createPlugIn(UsbPlugInType::interface, plugIn);
     if (status != IOReturnCode::success || !plugIn) {
-        printLine(QStringLiteral("openVideoControlInterface: "
-                                 "IOCreatePlugInInterfaceForService(interface) failed kr=") +
-                  hexStatus(status));
+        printUVCLine(QStringLiteral("openVideoControlInterface: "
+                                    "IOCreatePlugInInterfaceForService(interface) failed kr=") +
+                     hexStatus(status));
         return std::nullopt;
     }
     auto interface = plugIn->queryInterfaceInterface();
     if (!interface) {
-        printLine(QStringLiteral(
+        printUVCLine(QStringLiteral(
             "openVideoControlInterface: QueryInterface for IOUSBInterfaceInterface942 returned "
             "nil"));
         return std::nullopt;
@@ -111,8 +105,8 @@ std::shared_ptr<UsbRegistryEntry> findUSBDevice(UsbService& usb, const QString& 
     std::vector<std::shared_ptr<UsbRegistryEntry>> services;
     if (const auto status = usb.matchingServices(QStringLiteral("IOUSBDevice"), services);
         status != IOReturnCode::success) {
-        printLine(QStringLiteral("IOServiceGetMatchingServices failed kr=") +
-                  QString::number(status));
+        printUVCLine(QStringLiteral("IOServiceGetMatchingServices failed kr=") +
+                     QString::number(status));
         return nullptr;
     }
     for (const auto& service : services) {
@@ -140,13 +134,13 @@ std::unique_ptr<UVCController> UVCController::open(UsbService& usb, const QStrin
     std::unique_ptr<UVCController> controller(new UVCController());
     controller->deviceInterface_ = makeDeviceInterface(*service);
     if (!controller->deviceInterface_) {
-        printLine(QStringLiteral("init failed: makeDeviceInterface returned nil"));
+        printUVCLine(QStringLiteral("init failed: makeDeviceInterface returned nil"));
         return nullptr;
     }
     controller->deviceInterface_->open();
     auto opened = openVideoControlInterface(*controller->deviceInterface_);
     if (!opened) {
-        printLine(QStringLiteral("init failed: openVideoControlInterface returned nil"));
+        printUVCLine(QStringLiteral("init failed: openVideoControlInterface returned nil"));
         return nullptr;  // the destructor closes and releases the device
     }
     controller->videoControlInterface_ = std::move(opened->interface);
@@ -219,13 +213,21 @@ std::optional<UVCControl> UVCController::probeControl(std::uint8_t unitID, std::
     return control;
 }
 
-std::optional<std::int64_t> UVCController::currentValue(const UVCControl& control) {
+std::optional<std::int64_t> UVCController::currentValue(const UVCControl& control,
+                                                        IOReturn* status) {
     if (!control.interface) {
+        if (status) {
+            *status = IOReturnCode::notOpen;
+        }
         return std::nullopt;
     }
     QByteArray buffer(qMax(control.byteCount, 0), '\0');
-    if (sendRequest(*control.interface, requestTypeGet, getCur, control.unitID, control.selector,
-                    control.interfaceNumber, buffer) != IOReturnCode::success) {
+    const auto result = sendRequest(*control.interface, requestTypeGet, getCur, control.unitID,
+                                    control.selector, control.interfaceNumber, buffer);
+    if (status) {
+        *status = result;
+    }
+    if (result != IOReturnCode::success) {
         return std::nullopt;
     }
     return decodeUVCValue(buffer);

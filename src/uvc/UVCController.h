@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/UsbService.h"
+#include "platform/UvcDiagnostics.h"
 #include "uvc/UVCControl.h"
 
 namespace tavrin {
@@ -14,7 +15,8 @@ namespace tavrin {
 // finds the USB device of a camera's unique ID, opens it and its video-control interface, learns
 // the camera terminal and processing unit IDs from the descriptors, and probes (with a cache),
 // reads and writes controls. Diagnostics go to standard output as lines beginning "[UVC] ".
-// Main thread only.
+// Every call is a synchronous round trip to the device: the controller lives on its camera's
+// own thread (`UVCSession`), never on the main thread.
 class UVCController {
 public:
     // Absent when any step of opening fails.
@@ -25,6 +27,10 @@ public:
     UVCController& operator=(const UVCController&) = delete;
 
     bool isOpen() const { return isOpen_; }
+    // A request answered that the device is gone. Its handles stay dead even when the camera is
+    // plugged in again, so the camera's session opens a new controller for the next batch.
+    void noteDeviceGone() { deviceGone_ = true; }
+    bool isDeviceGone() const { return deviceGone_; }
     std::uint8_t videoControlInterfaceNumber() const { return videoControlInterfaceNumber_; }
     std::uint8_t cameraTerminalUnitID() const { return cameraTerminalUnitID_; }
     std::uint8_t processingUnitID() const { return processingUnitID_; }
@@ -33,8 +39,9 @@ public:
     // the unit the answer is absent and nothing is cached.
     std::optional<UVCControl> control(UVCUnit unit, std::uint8_t selector, int byteCount);
 
-    // GET_CUR, decoded; absent when the request fails.
-    static std::optional<std::int64_t> currentValue(const UVCControl& control);
+    // GET_CUR, decoded; absent when the request fails, with the request's status in `status`.
+    static std::optional<std::int64_t> currentValue(const UVCControl& control,
+                                                    IOReturn* status = nullptr);
     // SET_CUR with `byteCount` bytes; true exactly when the request succeeds. Callers clamp.
     static bool setCurrent(const UVCControl& control, const QByteArray& bytes);
 
@@ -44,6 +51,7 @@ private:
                                            int byteCount);
 
     bool isOpen_ = false;
+    bool deviceGone_ = false;
     QHash<UVCControlKey, std::optional<UVCControl>> probedControls_;
     std::shared_ptr<UsbDevice> deviceInterface_;
     std::shared_ptr<UsbInterface> videoControlInterface_;

@@ -80,13 +80,64 @@ std::optional<std::int64_t> rounded(double value) {
 
 }  // namespace
 
-UVCControlsModel::UVCControlsModel(MainThreadQueue& queue, UVCController& controller,
-                                   bool cameraPreviewEnabled)
-    : queue_(queue), controller_(controller), cameraPreviewEnabled_(cameraPreviewEnabled) {}
+// What the probe found: every control of the table, in table order, and the privacy shutter.
+struct UVCControlsModel::Probe {
+    std::array<std::optional<UVCControl>, uvcControlTable.size()> controls;
+    std::optional<UVCControl> privacy;
+};
 
-std::optional<UVCControl> UVCControlsModel::control(UVCControlID id) {
+// One read of every value, as the camera answered it.
+struct UVCControlsModel::Reading {
+    std::array<std::int64_t, uvcControlTable.size()> values{};
+    std::optional<std::int64_t> privacy;
+    // The camera went away during the read: the rest was not asked and nothing is applied.
+    bool deviceGone = false;
+    std::uint64_t writeCountAtPost = 0;
+};
+
+namespace {
+
+std::optional<UVCControl> lookUp(UVCController& controller, UVCControlID id) {
     const auto& spec = uvcControlSpec(id);
-    return controller_.control(spec.unit, spec.selector, spec.byteCount);
+    return controller.control(spec.unit, spec.selector, spec.byteCount);
+}
+
+std::optional<UVCControl> lookUpPrivacy(UVCController& controller) {
+    return controller.control(UVCUnit::cameraTerminal, uvcPrivacySelector, uvcPrivacyByteCount);
+}
+
+void writeClamped(const UVCControl& control, std::int64_t value) {
+    // The result is not checked: the next refresh shows what the device kept.
+    UVCController::setCurrent(control, encodeUVCValue(control.clamped(value), control.byteCount));
+}
+
+}  // namespace
+
+UVCControlsModel::UVCControlsModel(MainThreadQueue& queue, std::shared_ptr<UVCSession> session,
+                                   bool cameraPreviewEnabled)
+    : queue_(queue), session_(std::move(session)), cameraPreviewEnabled_(cameraPreviewEnabled) {
+    session_->run<Probe>(
+        [](UVCController& controller) {
+            Probe probe;
+            for (const auto& spec : uvcControlTable) {
+                probe.controls[std::size_t(spec.id)] = lookUp(controller, spec.id);
+            }
+            probe.privacy = lookUpPrivacy(controller);
+            return probe;
+        },
+        [self = QPointer(this)](Probe probe) {
+            if (!self) {
+                return;
+            }
+            self->controls_ = std::move(probe.controls);
+            self->privacyControl_ = std::move(probe.privacy);
+            self->probed_ = true;
+            emit self->controlsChanged();
+        });
+}
+
+std::optional<UVCControl> UVCControlsModel::control(UVCControlID id) const {
+    return controls_[std::size_t(id)];
 }
 
 QList<UVCControlsModel::Choice> UVCControlsModel::choices(UVCControlID id) {
@@ -106,7 +157,7 @@ QList<UVCControlsModel::Choice> UVCControlsModel::choices(UVCControlID id) {
 }
 
 UVCControlsModel::Row UVCControlsModel::sliderRow(const QString& label, UVCControlID id,
-                                                  const UVCControl& control) {
+                                                  const UVCControl& control) const {
     Row row{Kind::slider, label, id};
     const auto autoSwitch = autoSwitchOf(id);
     row.isEnabled = control.supportsSet && !(autoSwitch && values_.get(*autoSwitch) != 0);
@@ -123,7 +174,7 @@ UVCControlsModel::Row UVCControlsModel::sliderRow(const QString& label, UVCContr
     return row;
 }
 
-QList<UVCControlsModel::Section> UVCControlsModel::sections() {
+QList<UVCControlsModel::Section> UVCControlsModel::sections() const {
     QList<Section> sections;
     for (const auto& spec : sectionSpecs()) {
         Section section{QString::fromUtf8(spec.title)};
@@ -144,8 +195,7 @@ QList<UVCControlsModel::Section> UVCControlsModel::sections() {
                 section.resettable.append(rowSpec.id);
             }
         }
-        if (spec.hasPrivacyShutter &&
-            controller_.control(UVCUnit::cameraTerminal, uvcPrivacySelector, uvcPrivacyByteCount)) {
+        if (spec.hasPrivacyShutter && privacyControl_) {
             Row row{Kind::readout, QStringLiteral("Privacy Shutter")};
             row.valueText = privacyShutterText();
             section.rows.append(row);
@@ -162,12 +212,33 @@ QList<UVCControlsModel::Section> UVCControlsModel::sections() {
 }
 
 void UVCControlsModel::write(UVCControlID id, std::int64_t value) {
-    const auto found = control(id);
-    if (!found) {
+    {
+        std::lock_guard lock(pendingWrites_->mutex);
+        if (!pendingWrites_->values.insert_or_assign(id, value).second) {
+            return;  // the waiting write of this control takes the new value
+        }
+    }
+    // Looked up on the camera's thread, where the probe has already run.
+    session_->run([id, pending = pendingWrites_](UVCController& controller) {
+        std::int64_t latest = 0;
+        {
+            std::lock_guard lock(pending->mutex);
+            latest = pending->values.at(id);
+            pending->values.erase(id);
+        }
+        if (const auto found = lookUp(controller, id)) {
+            writeClamped(*found, latest);
+        }
+    });
+}
+
+void UVCControlsModel::storeUserValue(UVCControlID id, std::int64_t value) {
+    lastWrite_[std::size_t(id)] = ++writeCount_;
+    if (values_.get(id) == value) {
         return;
     }
-    // The result is not checked: the next refresh shows what the device kept.
-    UVCController::setCurrent(*found, encodeUVCValue(found->clamped(value), found->byteCount));
+    values_.set(id, value);
+    emit valuesChanged();
 }
 
 void UVCControlsModel::setSliderValue(UVCControlID id, double value) {
@@ -175,61 +246,106 @@ void UVCControlsModel::setSliderValue(UVCControlID id, double value) {
     if (!whole) {
         return;
     }
-    auto values = values_;
-    values.set(id, *whole);
-    setValues(values);
+    storeUserValue(id, *whole);
     write(id, *whole);
 }
 
 void UVCControlsModel::setToggle(UVCControlID id, bool on) {
-    auto values = values_;
-    values.set(id, on ? 1 : 0);
-    setValues(values);
+    storeUserValue(id, on ? 1 : 0);
     write(id, on ? 1 : 0);
 }
 
 void UVCControlsModel::choose(UVCControlID id, std::int64_t value) {
-    auto values = values_;
-    values.set(id, value);
-    setValues(values);
+    storeUserValue(id, value);
     write(id, value);
 }
 
 void UVCControlsModel::restoreDefaults(const QList<UVCControlID>& controls) {
-    for (const auto id : controls) {
-        if (const auto found = control(id)) {
-            UVCController::setCurrent(
-                *found, encodeUVCValue(found->clamped(found->defaultValue), found->byteCount));
-        }
-    }
-    reloadValues();
+    read({controls, false}, false);
 }
 
 void UVCControlsModel::reloadValues() {
-    ControlValues values;
+    read({}, false);
+}
+
+void UVCControlsModel::read(Restore restore, bool continueRefresh) {
+    if (!restore.controls.isEmpty()) {
+        pendingWrites_ = std::make_shared<PendingWrites>();
+    }
+    const auto writeCount = writeCount_;
+    session_->run<Reading>(
+        [restore = std::move(restore), writeCount](UVCController& controller) {
+            for (const auto id : restore.controls) {
+                const auto found = lookUp(controller, id);
+                if (found && (found->supportsSet || !restore.settableOnly)) {
+                    writeClamped(*found, found->defaultValue);
+                }
+            }
+            Reading reading;
+            reading.writeCountAtPost = writeCount;
+            auto readOne =
+                [&](const std::optional<UVCControl>& found) -> std::optional<std::int64_t> {
+                if (!found || reading.deviceGone) {
+                    return std::nullopt;
+                }
+                IOReturn status = IOReturnCode::success;
+                const auto value = UVCController::currentValue(*found, &status);
+                if (status == IOReturnCode::noDevice) {
+                    reading.deviceGone = true;
+                }
+                return value;
+            };
+            for (const auto& spec : uvcControlTable) {
+                reading.values[std::size_t(spec.id)] =
+                    readOne(lookUp(controller, spec.id)).value_or(0);
+            }
+            reading.privacy = readOne(lookUpPrivacy(controller));
+            if (reading.deviceGone) {
+                printUVCLine(QStringLiteral("refresh ended: the camera is no longer connected"));
+                controller.noteDeviceGone();
+            }
+            return reading;
+        },
+        [self = QPointer(this), continueRefresh](Reading reading) {
+            if (self) {
+                self->apply(reading, continueRefresh);
+            }
+        },
+        Reading{.deviceGone = true});
+}
+
+void UVCControlsModel::apply(const Reading& reading, bool continueRefresh) {
+    if (continueRefresh) {
+        refreshReadInFlight_ = false;
+        // A camera that went away isn't asked again every second; showing the section again
+        // starts over.
+        if (shown_ && !reading.deviceGone) {
+            scheduleRefresh();
+        }
+    }
+    if (reading.deviceGone) {
+        return;
+    }
+    auto values = values_;
     for (const auto& spec : uvcControlTable) {
-        const auto found = control(spec.id);
-        values.set(spec.id, found ? UVCController::currentValue(*found).value_or(0) : 0);
+        const auto index = std::size_t(spec.id);
+        if (lastWrite_[index] <= reading.writeCountAtPost) {
+            values.set(spec.id, reading.values[index]);
+        }
     }
-    setValues(values);
-}
-
-QString UVCControlsModel::privacyShutterText() {
-    const auto found =
-        controller_.control(UVCUnit::cameraTerminal, uvcPrivacySelector, uvcPrivacyByteCount);
-    const auto value = found ? UVCController::currentValue(*found) : std::nullopt;
-    if (!value) {
-        return absentText();
-    }
-    return *value != 0 ? QStringLiteral("Closed") : QStringLiteral("Open");
-}
-
-void UVCControlsModel::setValues(const ControlValues& values) {
-    if (values_ == values) {
+    if (values == values_ && reading.privacy == privacyValue_) {
         return;
     }
     values_ = values;
+    privacyValue_ = reading.privacy;
     emit valuesChanged();
+}
+
+QString UVCControlsModel::privacyShutterText() const {
+    if (!privacyValue_) {
+        return absentText();
+    }
+    return *privacyValue_ != 0 ? QStringLiteral("Closed") : QStringLiteral("Open");
 }
 
 void UVCControlsModel::setShown(bool shown) {
@@ -241,15 +357,17 @@ void UVCControlsModel::setShown(bool shown) {
         refresh_.cancel();
         return;
     }
-    reloadValues();
-    scheduleRefresh();
+    if (!refreshReadInFlight_ && !refresh_.isActive()) {
+        refreshReadInFlight_ = true;
+        read({}, true);
+    }
 }
 
 void UVCControlsModel::scheduleRefresh() {
     refresh_ = queue_.schedule(1s, [self = QPointer(this)] {
         if (self && self->shown_) {
-            self->reloadValues();
-            self->scheduleRefresh();
+            self->refreshReadInFlight_ = true;
+            self->read({}, true);
         }
     });
 }
@@ -260,14 +378,13 @@ void UVCControlsModel::setCameraPreviewEnabled(bool enabled) {
     if (!turnedOn) {
         return;
     }
-    QList<UVCControlID> settable;
+    // Which controls are settable is decided on the camera's thread, where the probe has run
+    // even when its answer hasn't reached this thread yet.
+    QList<UVCControlID> all;
     for (const auto& spec : uvcControlTable) {
-        const auto found = control(spec.id);
-        if (found && found->supportsSet) {
-            settable.append(spec.id);
-        }
+        all.append(spec.id);
     }
-    restoreDefaults(settable);
+    read({all, true}, false);
 }
 
 QString UVCControlsModel::exposureTimeText(std::int64_t hundredsOfMicroseconds) {

@@ -241,18 +241,30 @@ TEST_F(CameraUVCTest, AVanishingCameraStopsTheRefreshAndKeepsTheLastValues) {
     auto [capture, camera] = testing::plugCamera(env_, state);
     auto view = std::make_unique<CameraInspectorView>(env_.context(), state_, camera);
     view->show();
+    // The section comes once the camera's thread has opened the controller, and shows through
+    // Qt's event loop.
+    auto settle = [&] {
+        for (int round = 0; round < 3; ++round) {
+            testing::settleUVC(env_.queue(), *camera->uvcController());
+            env_.settleAll();
+        }
+    };
+    settle();
     ASSERT_NE(view->uvcSection(), nullptr);
     auto* brightness = view->uvcSection()->slider(UVCControlID::brightness);
     EXPECT_EQ(brightness->readout(), QStringLiteral("128"));
     const int before = webcam->requestCount();
     env_.queue().advance(1s);
+    settle();
     ASSERT_GT(webcam->requestCount(), before);  // the refresh runs while the camera is there
 
     env_.fake().setAvailability(FakeDeviceKind::camera, state.uniqueID,
                                 SXAvailability::notConnected());
     env_.settleAll();
+    settle();
     const int requests = webcam->requestCount();
     env_.queue().advance(3s);
+    settle();
     EXPECT_EQ(webcam->requestCount(), requests);
     EXPECT_EQ(brightness->readout(), QStringLiteral("128"));
     view.reset();

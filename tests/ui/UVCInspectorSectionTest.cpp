@@ -37,12 +37,14 @@ protected:
     }
     UVCInspectorSection& open() {
         usb_.plug(webcam_);
-        controller_ = UVCController::open(usb_, QString::fromLatin1(testing::webcamUniqueID));
-        EXPECT_TRUE(controller_);
-        view_ = std::make_unique<UVCInspectorSection>(queue_, *controller_, state_);
+        session_ =
+            testing::openUVCSession(queue_, usb_, QString::fromLatin1(testing::webcamUniqueID));
+        view_ = std::make_unique<UVCInspectorSection>(queue_, session_, state_);
         view_->show();
+        settle();
         return *view_;
     }
+    void settle() { testing::settleUVC(queue_, *session_); }
     QStringList rowLabels(const QString& section) {
         QStringList labels;
         for (auto* row : view_->section(section)->findChildren<InspectorRow*>()) {
@@ -54,7 +56,7 @@ protected:
     VirtualMainThreadQueue queue_;
     FakeUsbService usb_;
     std::shared_ptr<FakeUvcCamera> webcam_ = testing::fullWebcam();
-    std::unique_ptr<UVCController> controller_;
+    std::shared_ptr<UVCSession> session_;
     WindowState state_;
     std::unique_ptr<UVCInspectorSection> view_;
 };
@@ -68,10 +70,12 @@ TEST_F(UVCInspectorSectionTest, TheExposureReadoutScalesFromSecondsToMicrosecond
          {std::pair{5000, "500.0 ms"}, std::pair{50, "5.0 ms"}, std::pair{1, "100 \u00b5s"}}) {
         setDevice(ID::exposureTime, {.maximum = 100000, .current = units});
         queue_.advance(1s);
+        settle();
         EXPECT_EQ(slider->readout(), QString::fromUtf8(text));
     }
     setDevice(ID::whiteBalanceTemperature, {.minimum = 2800, .maximum = 6500, .current = 4600});
     queue_.advance(1s);
+    settle();
     EXPECT_EQ(view.slider(ID::whiteBalanceTemperature)->readout(), QStringLiteral("4600 K"));
 }
 
@@ -94,6 +98,7 @@ TEST_F(UVCInspectorSectionTest, AutoFocusTakesTheDistanceSliderAwayUnlessTheCame
     auto& view = open();
     EXPECT_FALSE(view.slider(ID::focusAbsolute)->isEnabled());
     view.toggle(ID::focusAuto)->click();
+    settle();
     EXPECT_EQ(deviceValue(ID::focusAuto), 0);
     EXPECT_TRUE(view.slider(ID::focusAbsolute)->isEnabled());
 
@@ -108,9 +113,11 @@ TEST_F(UVCInspectorSectionTest, AWriteIsClampedForTheDeviceWhileTheRowShowsTheDr
     auto& view = open();
     auto* slider = view.slider(ID::brightness);
     emit slider->valueEdited(300.4);
+    settle();
     EXPECT_EQ(deviceValue(ID::brightness), 255);
     EXPECT_EQ(slider->readout(), QStringLiteral("300"));
     queue_.advance(1s);
+    settle();
     EXPECT_EQ(slider->readout(), QStringLiteral("255"));
 }
 
@@ -122,6 +129,7 @@ TEST_F(UVCInspectorSectionTest, BoundsReportedUpsideDownStillGiveAUsableSlider) 
     EXPECT_EQ(slider->upper(), 500);
     EXPECT_TRUE(slider->isEnabled());
     slider->slider()->setValue(slider->slider()->maximum());
+    settle();
     EXPECT_EQ(deviceValue(ID::zoomAbsolute), 500);
 }
 
@@ -130,8 +138,10 @@ TEST_F(UVCInspectorSectionTest, PickersSwitchesAndResetWriteTheDevice) {
     auto* frequency = view.picker(ID::powerLineFrequency);
     ASSERT_EQ(frequency->count(), 4);
     emit frequency->activated(1);  // "50 Hz"
+    settle();
     EXPECT_EQ(deviceValue(ID::powerLineFrequency), 1);
     emit view.slider(ID::gain)->valueEdited(12);
+    settle();
     ASSERT_EQ(deviceValue(ID::gain), 12);
     auto buttons = view.section(QStringLiteral("UVC Image"))->findChildren<QPushButton*>();
     auto reset = std::find_if(buttons.begin(), buttons.end(), [](QPushButton* b) {
@@ -139,6 +149,7 @@ TEST_F(UVCInspectorSectionTest, PickersSwitchesAndResetWriteTheDevice) {
     });
     ASSERT_NE(reset, buttons.end());
     (*reset)->click();
+    settle();
     EXPECT_EQ(deviceValue(ID::gain), 128);
     EXPECT_EQ(deviceValue(ID::powerLineFrequency), 1);  // another section's control
     EXPECT_EQ(view.privacyShutter()->text(), QStringLiteral("Open"));
@@ -147,22 +158,29 @@ TEST_F(UVCInspectorSectionTest, PickersSwitchesAndResetWriteTheDevice) {
 TEST_F(UVCInspectorSectionTest, TurningThePreviewOnRestoresEveryDefault) {
     auto& view = open();
     emit view.slider(ID::gain)->valueEdited(12);
+    settle();
     state_.setCameraPreviewEnabled(true);
+    settle();
     EXPECT_EQ(deviceValue(ID::gain), 128);
     emit view.slider(ID::gain)->valueEdited(12);
+    settle();
     state_.setCameraPreviewEnabled(false);
+    settle();
     EXPECT_EQ(deviceValue(ID::gain), 12);
 }
 
 TEST_F(UVCInspectorSectionTest, NoRefreshRunsOnceTheViewIsGone) {
     open();
     queue_.advance(1s);
+    settle();
     const int requests = webcam_->requestCount();
     queue_.advance(1s);
+    settle();
     EXPECT_GT(webcam_->requestCount(), requests);
     view_.reset();
     const int afterwards = webcam_->requestCount();
     queue_.advance(5s);
+    settle();
     EXPECT_EQ(webcam_->requestCount(), afterwards);
     EXPECT_EQ(queue_.activeTimerCount(), 0u);
 }

@@ -260,11 +260,16 @@ TEST(CameraDeviceUVC, TheControllerIsOpenedOnceAndKeptEvenWhenAbsent) {
     const auto webcam = CameraDevice::create(
         env.context(),
         env.fake().fakeFramework().cameras().find(QString::fromLatin1(testing::webcamUniqueID)));
-    ASSERT_TRUE(webcam->uvcController());
-    EXPECT_EQ(webcam->uvcController(), webcam->uvcController());
     const auto virtualCamera = CameraDevice::create(
         env.context(), env.fake().fakeFramework().cameras().find(QStringLiteral("virtual")));
+    // Opening happens on each camera's own thread; the answer arrives on the main thread.
+    ASSERT_TRUE(webcam->uvcController());
+    EXPECT_EQ(webcam->uvcController(), webcam->uvcController());
     EXPECT_FALSE(virtualCamera->uvcController());
+    EXPECT_FALSE(webcam->hasUVCController());
+    testing::settleUVC(env.queue(), *webcam->uvcController());
+    EXPECT_TRUE(webcam->hasUVCController());
+    EXPECT_EQ(webcam->uvcController(), webcam->uvcController());
     EXPECT_EQ(env.fake().fakeUsb().matchingCount(), 1);
 }
 

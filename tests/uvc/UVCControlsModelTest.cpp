@@ -28,10 +28,13 @@ class UVCControlsModelTest : public ::testing::Test {
 protected:
     void open() {
         usb_.plug(camera_);
-        controller_ = UVCController::open(usb_, QString::fromLatin1(testing::webcamUniqueID));
-        ASSERT_TRUE(controller_);
-        model_ = std::make_unique<UVCControlsModel>(queue_, *controller_);
+        session_ =
+            testing::openUVCSession(queue_, usb_, QString::fromLatin1(testing::webcamUniqueID));
+        model_ = std::make_unique<UVCControlsModel>(queue_, session_);
+        settle();
+        ASSERT_TRUE(model_->isProbed());
     }
+    void settle() { testing::settleUVC(queue_, *session_); }
     void remove(ID id) {
         camera_->setControl(unitOf(id), uvcControlSpec(id).selector, FakeUvcControl{.info = 0});
     }
@@ -70,7 +73,7 @@ protected:
     VirtualMainThreadQueue queue_;
     FakeUsbService usb_;
     std::shared_ptr<FakeUvcCamera> camera_ = testing::fullWebcam();
-    std::unique_ptr<UVCController> controller_;
+    std::shared_ptr<UVCSession> session_;
     std::unique_ptr<UVCControlsModel> model_;
 };
 
@@ -112,19 +115,22 @@ TEST_F(UVCControlsModelTest, SectionsAndResetRowsFollowWhatTheCameraReports) {
 TEST_F(UVCControlsModelTest, AutoSwitchesDisableTheirSliders) {
     open();
     model_->reloadValues();  // the camera reports every switch on (1)
+    settle();
     EXPECT_FALSE(row(QStringLiteral("Focus Distance"))->isEnabled);
     EXPECT_FALSE(row(QStringLiteral("Hue"))->isEnabled);
     EXPECT_FALSE(row(QStringLiteral("Temperature"))->isEnabled);
     model_->setToggle(ID::focusAuto, false);
+    settle();
     EXPECT_TRUE(row(QStringLiteral("Focus Distance"))->isEnabled);
     EXPECT_EQ(deviceValue(ID::focusAuto), 0);
 
     // Without an auto-focus control the slider stays enabled.
     camera_ = testing::fullWebcam();
     remove(ID::focusAuto);
-    usb_ = FakeUsbService();
+    usb_.unplugAll();
     open();
     model_->reloadValues();
+    settle();
     EXPECT_FALSE(row(QStringLiteral("Auto Focus")));
     EXPECT_TRUE(row(QStringLiteral("Focus Distance"))->isEnabled);
 }
@@ -133,17 +139,22 @@ TEST_F(UVCControlsModelTest, WritesRoundStoreClampAndEncode) {
     open();
     QSignalSpy changes(model_.get(), &UVCControlsModel::valuesChanged);
     model_->setSliderValue(ID::brightness, 300.6);
+    settle();
     EXPECT_EQ(model_->values().brightness, 301);  // the field shows the dragged value
     EXPECT_EQ(deviceValue(ID::brightness), 255);  // the device gets the clamped one
     model_->setSliderValue(ID::brightness, -20.4);
+    settle();
     EXPECT_EQ(deviceValue(ID::brightness), 0);
     model_->setSliderValue(ID::brightness, std::nan(""));
+    settle();
     EXPECT_EQ(model_->values().brightness, -20);
     model_->choose(ID::powerLineFrequency, 3);
+    settle();
     EXPECT_EQ(deviceValue(ID::powerLineFrequency), 1);  // this camera's maximum
     EXPECT_EQ(changes.count(), 3);
 
     model_->reloadValues();
+    settle();
     EXPECT_EQ(model_->values().brightness, 0);
     EXPECT_EQ(model_->values().powerLineFrequency, 1);
 }
@@ -154,6 +165,7 @@ TEST_F(UVCControlsModelTest, AnInvertedRangeStillClampsAndGivesAnOrderedSlider) 
     const auto zoom = row(QStringLiteral("Zoom"));
     EXPECT_LE(zoom->minimum, zoom->maximum);
     model_->setSliderValue(ID::zoomAbsolute, 500);
+    settle();
     EXPECT_EQ(deviceValue(ID::zoomAbsolute), 100);
 }
 
@@ -161,6 +173,7 @@ TEST_F(UVCControlsModelTest, RestoringDefaultsWritesClampedDefaultsThenReloads) 
     setDevice(ID::gain, FakeUvcControl{.maximum = 50, .defaultValue = 90, .current = 10});
     open();
     model_->restoreDefaults(section(QStringLiteral("UVC Image"))->resettable);
+    settle();
     EXPECT_EQ(deviceValue(ID::gain), 50);
     EXPECT_EQ(deviceValue(ID::brightness), 128);
     EXPECT_EQ(model_->values().gain, 50);
@@ -172,6 +185,7 @@ TEST_F(UVCControlsModelTest, ReloadGivesZeroForMissingOrFailingControls) {
     camera_->failRequests(getCur, webcamProcessingUnit, uvcControlSpec(ID::hue).selector);
     open();
     model_->reloadValues();
+    settle();
     EXPECT_EQ(model_->values().gamma, 0);
     EXPECT_EQ(model_->values().hue, 0);
     EXPECT_TRUE(model_->values().hueAuto);
@@ -186,13 +200,21 @@ TEST_F(UVCControlsModelTest, ReadOuts) {
     EXPECT_EQ(UVCControlsModel::exposureTimeText(1), QString::fromUtf8("100 \u00b5s"));
     EXPECT_EQ(UVCControlsModel::temperatureText(6500), QStringLiteral("6500 K"));
 
+    // The privacy shutter shows what was last read, not a read made while drawing.
     open();
+    EXPECT_EQ(model_->privacyShutterText(), QString::fromUtf8("\u2014"));  // not read yet
+    model_->reloadValues();
+    settle();
     EXPECT_EQ(model_->privacyShutterText(), QStringLiteral("Open"));
-    setDevice(ID::brightness, {});  // unrelated
     camera_->setControl(webcamCameraTerminal, uvcPrivacySelector,
                         FakeUvcControl{.info = 0x01, .maximum = 1, .current = 1});
+    EXPECT_EQ(model_->privacyShutterText(), QStringLiteral("Open"));
+    model_->reloadValues();
+    settle();
     EXPECT_EQ(model_->privacyShutterText(), QStringLiteral("Closed"));
     camera_->failRequests(getCur, webcamCameraTerminal, uvcPrivacySelector);
+    model_->reloadValues();
+    settle();
     EXPECT_EQ(model_->privacyShutterText(), QString::fromUtf8("\u2014"));
 }
 
@@ -200,17 +222,25 @@ TEST_F(UVCControlsModelTest, RefreshesEverySecondOnlyWhileShown) {
     open();
     const auto gets = [&] { return camera_->requestCount(getCur, webcamProcessingUnit, 0x02); };
     model_->setShown(true);
+    settle();
     EXPECT_EQ(gets(), 1);
     setDevice(ID::brightness, FakeUvcControl{.maximum = 255, .current = 42});
     queue_.advance(999ms);
+    settle();
     EXPECT_EQ(gets(), 1);
     queue_.advance(1ms);
+    settle();
     EXPECT_EQ(gets(), 2);
     EXPECT_EQ(model_->values().brightness, 42);
-    queue_.advance(3s);
+    for (int second = 0; second < 3; ++second) {
+        queue_.advance(1s);
+        settle();
+    }
     EXPECT_EQ(gets(), 5);
     model_->setShown(false);
+    settle();
     queue_.advance(10s);
+    settle();
     EXPECT_EQ(gets(), 5);
     EXPECT_EQ(queue_.activeTimerCount(), 0u);
 }
@@ -218,14 +248,19 @@ TEST_F(UVCControlsModelTest, RefreshesEverySecondOnlyWhileShown) {
 TEST_F(UVCControlsModelTest, TurningThePreviewOnRestoresDefaultsOnlyOnTheWayUp) {
     open();
     model_->setSliderValue(ID::brightness, 10);
+    settle();
     model_->setCameraPreviewEnabled(false);
+    settle();
     EXPECT_EQ(deviceValue(ID::brightness), 10);
     const auto setsBefore = camera_->requestCount(setCur, webcamProcessingUnit, 0x02);
     model_->setCameraPreviewEnabled(true);
+    settle();
     EXPECT_EQ(deviceValue(ID::brightness), 128);
     model_->setCameraPreviewEnabled(true);
+    settle();
     EXPECT_EQ(camera_->requestCount(setCur, webcamProcessingUnit, 0x02), setsBefore + 1);
     model_->setCameraPreviewEnabled(false);
+    settle();
     EXPECT_EQ(deviceValue(ID::brightness), 128);
 }
 
