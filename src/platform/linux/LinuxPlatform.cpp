@@ -14,7 +14,7 @@ constexpr std::chrono::milliseconds cameraDiscoveryTimeout{1000};
 }  // namespace
 
 LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server,
-                             std::unique_ptr<V4L2System> cameraSystem)
+                             std::shared_ptr<V4L2System> cameraSystem)
     : connection_(std::make_unique<PulseConnection>(server)),
       audioHardware_(*connection_, currentProcessID()),
       microphoneFramework_(queue, *connection_),
@@ -24,6 +24,7 @@ LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server,
       rest_(queue),
       displays_(isWaylandSession() ? nullptr : XRandrBackend::connect(queue, qgetenv("DISPLAY"))),
       cameras_(queue, std::move(cameraSystem), currentProcessID()),
+      usb_(std::make_shared<LinuxUsbService>(cameras_.sharedSystem())),
       captureDevices_(cameras_.captureDevices(), microphoneCaptureDevices_),
       framework_(cameras_.deviceFramework(), microphoneFramework_,
                  displays_ ? displays_->framework() : rest_.deviceFramework()) {
@@ -36,10 +37,14 @@ LinuxPlatform::~LinuxPlatform() {
 }
 
 std::unique_ptr<LinuxPlatform> LinuxPlatform::connect(MainThreadQueue& queue, const QString& server,
-                                                      std::chrono::milliseconds timeout) {
-    const bool hasCameras = LinuxV4L2System::hasVideoNodes();
+                                                      std::chrono::milliseconds timeout,
+                                                      std::shared_ptr<V4L2System> cameraSystem) {
+    const bool hasCameras = cameraSystem || LinuxV4L2System::hasVideoNodes();
+    if (!cameraSystem) {
+        cameraSystem = std::make_shared<LinuxV4L2System>();
+    }
     std::unique_ptr<LinuxPlatform> platform(
-        new LinuxPlatform(queue, server, std::make_unique<LinuxV4L2System>()));
+        new LinuxPlatform(queue, server, std::move(cameraSystem)));
     platform->cameras_.start(hasCameras ? cameraDiscoveryTimeout : std::chrono::milliseconds());
     // Each kind from its own backend: a machine without a sound server still has its cameras
     // and its X server's displays.

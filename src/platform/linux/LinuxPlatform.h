@@ -9,6 +9,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "platform/linux/FreedesktopSymbols.h"
 #include "platform/linux/LinuxProcessNames.h"
+#include "platform/linux/LinuxUsbService.h"
 #include "platform/linux/PulseAudioCapture.h"
 #include "platform/linux/PulseAudioHardware.h"
 #include "platform/linux/PulseCaptureDevices.h"
@@ -23,16 +24,19 @@ namespace tavrin {
 // recording processes come from the sound server (PulseAudio, or PipeWire's pulse server);
 // cameras, their capture devices, preview and media I/O from V4L2. Displays come from the X
 // server's RandR extension when one answers at $DISPLAY, outside a Wayland session (there the
-// application puts Qt's screens in their place). USB and, without an X server, displays have no
-// Linux backend yet: those services are an empty in-memory platform's, so they list nothing.
+// application puts Qt's screens in their place). USB devices and their video-control interfaces
+// come from sysfs, usbfs and the uvcvideo driver, over the cameras' system-call seam. Without an
+// X server, displays have no Linux backend: they are an empty in-memory platform's.
 class LinuxPlatform final : public Platform {
 public:
     // Connects to the sound server (`server` empty: the session's default) and finds the
     // cameras and the X server's displays. Absent when the machine has none of them: no video
     // node, no X server, and no sound server that answers with a complete state within
-    // `timeout`.
+    // `timeout`. With `cameraSystem`, the cameras and USB devices come from that seam (a fake
+    // device tree, say) instead of the kernel.
     static std::unique_ptr<LinuxPlatform> connect(MainThreadQueue& queue, const QString& server,
-                                                  std::chrono::milliseconds timeout);
+                                                  std::chrono::milliseconds timeout,
+                                                  std::shared_ptr<V4L2System> cameraSystem = {});
     ~LinuxPlatform() override;
 
     DeviceFramework& deviceFramework() override { return framework_; }
@@ -40,7 +44,7 @@ public:
     const SymbolCatalog& symbols() const override { return symbols_; }
     ObjectPropertyService& audioHardware() override { return audioHardware_; }
     ProcessNameService& processNames() override { return processNames_; }
-    UsbService& usb() override { return rest_.usb(); }
+    std::shared_ptr<UsbService> usb() override { return usb_; }
     ObjectPropertyService& mediaIO() override { return cameras_.mediaIO(); }
     AudioCaptureService& audioCapture() override { return audioCapture_; }
     DisplayServices& displayServices() override {
@@ -49,7 +53,7 @@ public:
 
 private:
     LinuxPlatform(MainThreadQueue& queue, const QString& server,
-                  std::unique_ptr<V4L2System> cameraSystem);
+                  std::shared_ptr<V4L2System> cameraSystem);
 
     // Made first and stopped first of all in the destructor: no server callback reaches the
     // services below while they go.
@@ -63,6 +67,7 @@ private:
     FakePlatform rest_;
     std::unique_ptr<XRandrBackend> displays_;
     V4L2Cameras cameras_;
+    std::shared_ptr<LinuxUsbService> usb_;
     // A camera's ID goes to V4L2, a microphone's to the sound server.
     CompositeCaptureDeviceService captureDevices_;
     // Each kind of device from its own backend.

@@ -98,7 +98,8 @@ std::optional<QByteArray> LinuxV4L2System::readFile(const QString& path) {
         return std::nullopt;
     }
     // sysfs attributes and /proc entries are small; a bound keeps a strange file from costing.
-    return file.read(4096);
+    // A USB device's `descriptors` is the largest we read: a configuration can't pass 64 KiB.
+    return file.read(65536 + 18);
 }
 
 QString LinuxV4L2System::readLink(const QString& path) {

@@ -2,7 +2,7 @@
 
 namespace tavrin {
 
-V4L2Cameras::V4L2Cameras(MainThreadQueue& queue, std::unique_ptr<V4L2System> system,
+V4L2Cameras::V4L2Cameras(MainThreadQueue& queue, std::shared_ptr<V4L2System> system,
                          std::int32_t ownPID)
     : system_(std::move(system)),
       monitor_(*system_, ownPID),

@@ -38,7 +38,7 @@ private:
 // cameras, the capture devices and media I/O.
 class V4L2Cameras {
 public:
-    V4L2Cameras(MainThreadQueue& queue, std::unique_ptr<V4L2System> system, std::int32_t ownPID);
+    V4L2Cameras(MainThreadQueue& queue, std::shared_ptr<V4L2System> system, std::int32_t ownPID);
     ~V4L2Cameras();
 
     // Starts discovery. With `firstPassTimeout`, waits (off the event loop, at start) until the
@@ -46,13 +46,15 @@ public:
     void start(std::chrono::milliseconds firstPassTimeout = {});
 
     V4L2System& system() { return *system_; }
+    // For what must outlive the cameras: the USB service's objects live on in their controllers.
+    const std::shared_ptr<V4L2System>& sharedSystem() const { return system_; }
     V4L2CameraMonitor& monitor() { return monitor_; }
     DeviceFramework& deviceFramework() { return framework_; }
     CaptureDeviceService& captureDevices() { return captureDevices_; }
     ObjectPropertyService& mediaIO() { return mediaIO_; }
 
 private:
-    std::unique_ptr<V4L2System> system_;
+    std::shared_ptr<V4L2System> system_;
     V4L2CameraMonitor monitor_;
     V4L2MediaIO mediaIO_;
     V4L2DeviceFramework framework_;

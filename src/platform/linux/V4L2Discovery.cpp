@@ -57,8 +57,14 @@ V4L2CameraIdentity identify(V4L2System& system, const QString& nodeName,
     const auto driver = capabilities ? capabilities->driver : QString();
     identity.isVirtual = V4L2Mapping::isVirtualDriver(driver);
     identity.localizedName = capabilities ? capabilities->card : QString();
-    if (identity.localizedName.isEmpty()) {
-        identity.localizedName = isUsb ? usb("product") : QString();
+    const auto productName = isUsb ? usb("product") : QString();
+    // The card field holds 31 bytes: uvcvideo's "product: entity" names come cut off mid-word
+    // ("Integrated Camera: Integrated C"). The USB product they begin with reads better.
+    constexpr qsizetype cardCapacity = 31;
+    if (identity.localizedName.isEmpty() ||
+        (identity.localizedName.toUtf8().size() >= cardCapacity && !productName.isEmpty() &&
+         identity.localizedName.startsWith(productName))) {
+        identity.localizedName = productName;
     }
     if (identity.localizedName.isEmpty()) {
         identity.localizedName = attribute(system, nodeName, QStringLiteral("name"), false);

@@ -75,6 +75,11 @@ TEST_F(V4L2CamerasTest, EveryPhysicalCaptureDeviceIsOneCameraWithItsIdentity) {
     EXPECT_EQ(c920->modelID.value(), QStringLiteral("046d:082d"));
     EXPECT_FALSE(c920->isVirtual.value());
     EXPECT_EQ(listed("0x01200000045e0810")->manufacturer.value(), QStringLiteral("Microsoft"));
+    // The driver's card name is cut at 31 bytes; the USB product it begins with is whole.
+    EXPECT_EQ(listed("0x01200000045e0810")->localizedName.value(),
+              QString::fromUtf8("Microsoft\u00ae LifeCam HD-3000"));
+    EXPECT_EQ(listed("0x0360000004f2b6d9")->localizedName.value(),
+              QStringLiteral("Integrated Camera"));
     EXPECT_TRUE(listed("v4l2:vivid:platform:vivid-000")->isVirtual.value());
 
     auto& service = cameras_->captureDevices();
