@@ -1,6 +1,7 @@
 #include "platform/PlatformFactory.h"
 
 #include "platform/fake/FakePlatform.h"
+#include "platform/fake/FakeV4L2System.h"
 #include "platform/linux/LinuxPlatform.h"
 
 namespace tavrin {
@@ -27,6 +28,16 @@ std::unique_ptr<Platform> createPlatform(MainThreadQueue& queue, PlatformChoice 
     platform->fakeAudioCapture().setLiveSignal(true);
     platform->startScenario(fixture.scenario);
     return platform;
+}
+
+std::unique_ptr<Platform> createPlatformWithCameraFixture(MainThreadQueue& queue,
+                                                          const QString& path, QString* error) {
+    auto nodes = FakeV4L2System::loadFixture(path, error);
+    if (!nodes) {
+        return nullptr;
+    }
+    return LinuxPlatform::connect(queue, QString(), soundServerTimeout,
+                                  std::make_shared<FakeV4L2System>(std::move(*nodes)));
 }
 
 }  // namespace tavrin

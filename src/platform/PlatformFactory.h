@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include <QString>
+
 #include "platform/Platform.h"
 #include "runtime/MainThreadQueue.h"
 
@@ -18,5 +20,12 @@ enum class PlatformChoice {
 // has neither a sound server that answers nor a video node.
 std::unique_ptr<Platform> createPlatform(MainThreadQueue& queue,
                                          PlatformChoice choice = PlatformChoice::automatic);
+
+// This computer's platform, but with the cameras and their USB side taken from a V4L2 fixture
+// file (tests/fixtures/uvc-webcams.json, say) instead of the kernel: for developing and
+// reproducing camera and UVC behaviour without the hardware. Absent, with `error` set, when the
+// file can't be read.
+std::unique_ptr<Platform> createPlatformWithCameraFixture(MainThreadQueue& queue,
+                                                          const QString& path, QString* error);
 
 }  // namespace tavrin

@@ -134,7 +134,7 @@ public:
     const SymbolCatalog& symbols() const override { return rest_.symbols(); }
     ObjectPropertyService& audioHardware() override { return rest_.audioHardware(); }
     ProcessNameService& processNames() override { return rest_.processNames(); }
-    UsbService& usb() override { return rest_.usb(); }
+    std::shared_ptr<UsbService> usb() override { return rest_.usb(); }
     ObjectPropertyService& mediaIO() override { return rest_.mediaIO(); }
     AudioCaptureService& audioCapture() override { return rest_.audioCapture(); }
     DisplayServices& displayServices() override { return displays_->services(); }

@@ -6,7 +6,7 @@ namespace tavrin::testing {
 
 // Hands a platform a seam that is really one the test keeps, so the test can plug, unplug and
 // contend on the same device while the platform owns its seam.
-class ForwardingV4L2System final : public V4L2System {
+class ForwardingV4L2System : public V4L2System {
 public:
     explicit ForwardingV4L2System(V4L2System& target) : target_(target) {}
 

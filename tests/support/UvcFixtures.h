@@ -5,7 +5,9 @@
 
 #include "platform/fake/FakeUvcCamera.h"
 #include "platform/fake/FakeUvcWebcam.h"
+#include "runtime/VirtualMainThreadQueue.h"
 #include "uvc/UVCControlTable.h"
+#include "uvc/UVCSession.h"
 
 namespace tavrin::testing {
 
@@ -45,5 +47,23 @@ inline std::shared_ptr<FakeUvcCamera> fullWebcam() {
 
 // The unique ID the capture service gives such a camera.
 inline const char* const webcamUniqueID = "0x1420000046d0825";
+
+// A controller for `uniqueID` on a thread of its own, as a camera makes it. The service must
+// outlive the session's thread; the tests' services do.
+inline std::shared_ptr<UVCSession> openUVCSession(MainThreadQueue& queue, UsbService& usb,
+                                                  const QString& uniqueID) {
+    return UVCSession::forCamera(queue, std::shared_ptr<UsbService>(std::shared_ptr<void>(), &usb),
+                                 uniqueID);
+}
+
+// Lets the camera's thread and the main queue run until neither has anything left to do.
+inline void settleUVC(VirtualMainThreadQueue& queue, UVCSession& session) {
+    for (int round = 0; round < 1000; ++round) {
+        session.waitUntilIdle(std::chrono::seconds(10));
+        if (!queue.runUntilIdle()) {
+            return;
+        }
+    }
+}
 
 }  // namespace tavrin::testing

@@ -54,7 +54,7 @@ FakePlatform::FakePlatform(MainThreadQueue& queue, const FakeFixture& fixture)
         // The USB side of a webcam stays plugged for the run; only its capture device comes
         // and goes with the scenario.
         if (camera.uvcLocationID) {
-            usb_.plug(makeFakeWebcam(*camera.uvcLocationID));
+            usb_->plug(makeFakeWebcam(*camera.uvcLocationID));
         }
         plugCamera(camera);
     }

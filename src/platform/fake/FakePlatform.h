@@ -31,7 +31,7 @@ public:
     const SymbolCatalog& symbols() const override { return symbols_; }
     ObjectPropertyService& audioHardware() override { return audioHardware_; }
     ProcessNameService& processNames() override { return processNames_; }
-    UsbService& usb() override { return usb_; }
+    std::shared_ptr<UsbService> usb() override { return usb_; }
     ObjectPropertyService& mediaIO() override { return mediaIO_; }
     AudioCaptureService& audioCapture() override { return audioCapture_; }
     DisplayServices& displayServices() override { return displayServices_; }
@@ -40,7 +40,7 @@ public:
     FakeCaptureDeviceService& fakeCaptureDevices() { return captureDevices_; }
     FakeAudioHardware& fakeAudioHardware() { return audioHardware_; }
     FakeProcessNameService& fakeProcessNames() { return processNames_; }
-    FakeUsbService& fakeUsb() { return usb_; }
+    FakeUsbService& fakeUsb() { return *usb_; }
     FakeMediaIO& fakeMediaIO() { return mediaIO_; }
     FakeAudioCaptureService& fakeAudioCapture() { return audioCapture_; }
     FakeDisplayServices& fakeDisplayServices() { return displayServices_; }
@@ -87,7 +87,7 @@ private:
     FakeSymbolCatalog symbols_;
     FakeAudioHardware audioHardware_;
     FakeProcessNameService processNames_;
-    FakeUsbService usb_;
+    std::shared_ptr<FakeUsbService> usb_ = std::make_shared<FakeUsbService>();
     FakeMediaIO mediaIO_;
     FakeAudioCaptureService audioCapture_;
     FakeDisplayServices displayServices_;

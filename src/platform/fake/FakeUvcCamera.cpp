@@ -184,7 +184,20 @@ int FakeUvcCamera::requestCount(std::uint8_t bRequest, std::uint8_t unit,
         }));
 }
 
+std::int64_t roundedToStep(std::int64_t value, std::int64_t minimum, std::int64_t maximum,
+                           std::int64_t step) {
+    step = std::max<std::int64_t>(step, 1);
+    maximum = std::max(minimum, maximum);
+    const auto clamped = std::clamp(value, minimum, maximum);
+    return std::min(minimum + (clamped - minimum + step / 2) / step * step, maximum);
+}
+
 IOReturn FakeUvcCamera::handle(UsbDeviceRequest& request) {
+    if (requestHook_) {
+        if (const auto status = requestHook_()) {
+            return *status;
+        }
+    }
     const auto unit = std::uint8_t(request.wIndex >> 8);
     const auto selector = std::uint8_t(request.wValue >> 8);
     requests_.push_back(ReceivedRequest{request.bmRequestType, request.bRequest, request.wValue,
@@ -223,6 +236,8 @@ IOReturn FakeUvcCamera::handle(UsbDeviceRequest& request) {
             return write(control.minimum);
         case getMax:
             return write(control.maximum);
+        case getRes:
+            return write(control.resolution);
         case getDef:
             return write(control.defaultValue);
         case getCur:
@@ -241,6 +256,10 @@ IOReturn FakeUvcCamera::handle(UsbDeviceRequest& request) {
                 bits |= ~std::uint64_t(0) << width;
             }
             control.current = std::int64_t(bits);
+            if (control.roundsToResolution) {
+                control.current = roundedToStep(control.current, control.minimum, control.maximum,
+                                                control.resolution);
+            }
             request.completedLength = request.wLength;
             return IOReturnCode::success;
         }

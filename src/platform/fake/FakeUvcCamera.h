@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,17 +13,25 @@
 
 namespace tavrin {
 
-// One control of a fake camera: what GET_INFO answers and the values of GET_MIN, GET_MAX, GET_DEF
-// and GET_CUR. SET_CUR stores into `current` when the info's SET bit (1) is set. Like a device,
-// the camera stalls a request whose direction doesn't fit its code, or that names another
-// interface.
+// One control of a fake camera: what GET_INFO answers and the values of GET_MIN, GET_MAX, GET_RES,
+// GET_DEF and GET_CUR. SET_CUR stores into `current` when the info's SET bit (1) is set; with
+// `roundsToResolution` the camera first rounds the value to its resolution from the minimum and
+// keeps it within [minimum, maximum], as many cameras do. Like a device, the camera stalls a
+// request whose direction doesn't fit its code, or that names another interface.
 struct FakeUvcControl {
     std::uint8_t info = 0x03;
     std::int64_t minimum = 0;
     std::int64_t maximum = 255;
+    std::int64_t resolution = 1;
     std::int64_t defaultValue = 0;
     std::int64_t current = 0;
+    bool roundsToResolution = false;
 };
+
+// What a camera (and uvcvideo for it) makes of a value for a control with a step: the nearest
+// step from the minimum, within [minimum, maximum].
+std::int64_t roundedToStep(std::int64_t value, std::int64_t minimum, std::int64_t maximum,
+                           std::int64_t step);
 
 // A USB camera as the registry and its function tables show it, built from the raw bytes of its
 // video-control descriptors. Each step of opening it can be made to fail, and so can any request.
@@ -67,6 +77,16 @@ public:
     void failRequests(std::uint8_t bRequest, std::uint8_t unit, std::uint8_t selector,
                       IOReturn status = IOReturnCode::pipeStalled);
 
+    // Runs before every request, on the thread that makes it; an answer it gives fails the
+    // request with that status. A test holds requests there, as a hung device would, or answers
+    // noDevice, as an unplugged one does.
+    void setRequestHook(std::function<std::optional<IOReturn>()> hook) {
+        requestHook_ = std::move(hook);
+    }
+
+    // Answers a control transfer as the camera's default pipe would.
+    IOReturn respond(UsbDeviceRequest& request) { return handle(request); }
+
     // Every request received, in order, failed ones included.
     const std::vector<ReceivedRequest>& requests() const { return requests_; }
     int requestCount() const { return int(requests_.size()); }
@@ -99,6 +119,7 @@ private:
     std::map<std::pair<std::uint8_t, std::uint8_t>, FakeUvcControl> controls_;
     std::vector<Failure> failures_;
     std::vector<ReceivedRequest> requests_;
+    std::function<std::optional<IOReturn>()> requestHook_;
     bool deviceOpen_ = false;
     bool interfaceOpen_ = false;
 };
@@ -110,13 +131,14 @@ public:
                               std::vector<std::shared_ptr<UsbRegistryEntry>>& services) override;
 
     void plug(std::shared_ptr<FakeUvcCamera> camera) { cameras_.push_back(std::move(camera)); }
+    void unplugAll() { cameras_.clear(); }
     void setMatchingFails(std::optional<IOReturn> status) { matchingFailure_ = status; }
     int matchingCount() const { return matchingCount_; }
 
 private:
     std::vector<std::shared_ptr<FakeUvcCamera>> cameras_;
     std::optional<IOReturn> matchingFailure_;
-    int matchingCount_ = 0;
+    std::atomic<int> matchingCount_ = 0;  // every camera's UVC thread looks devices up
 };
 
 }  // namespace tavrin

@@ -1,6 +1,9 @@
 #include "platform/fake/FakeV4L2System.h"
 
+#include <linux/usbdevice_fs.h>
+#include <linux/uvcvideo.h>
 #include <linux/videodev2.h>
+#include <sys/ioctl.h>
 
 #include <fcntl.h>
 #include <QFile>
@@ -14,6 +17,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/UsbVideoClass.h"
+#include "platform/fake/FakeUsbBus.h"
+#include "platform/linux/UvcV4L2Mapping.h"
 #include "platform/linux/V4L2Mapping.h"
 #include "runtime/CurrentProcess.h"
 
@@ -33,6 +39,20 @@ void copyString(unsigned char* field, std::size_t size, const QString& text) {
 
 std::uint32_t frameBytes(std::uint32_t width, std::uint32_t height) {
     return width * height * 2;
+}
+
+bool isControlCall(unsigned long request) {
+    switch (request) {
+        case VIDIOC_QUERYCTRL:
+        case VIDIOC_QUERYMENU:
+        case VIDIOC_G_CTRL:
+        case VIDIOC_S_CTRL:
+        case UVCIOC_CTRL_QUERY:
+        case USBDEVFS_CONTROL:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -77,11 +97,27 @@ struct FakeV4L2System::Node {
     }
 };
 
-FakeV4L2System::FakeV4L2System(QList<FakeV4L2NodeSpec> nodes) {
+std::uint32_t FakeV4L2Control::effectiveType() const {
+    if (type != 0) {
+        return type;
+    }
+    return menu.isEmpty() ? V4L2_CTRL_TYPE_BOOLEAN : V4L2_CTRL_TYPE_MENU;
+}
+
+FakeV4L2System::FakeV4L2System(QList<FakeV4L2NodeSpec> nodes)
+    : bus_(std::make_unique<FakeUsbBus>(nodes)) {
     for (auto& spec : nodes) {
         auto node = std::make_shared<Node>();
         node->spec = std::move(spec);
         nodes_.append(node);
+    }
+    // Without its driver a USB camera has no video nodes.
+    for (const auto& node : std::as_const(nodes_)) {
+        if (node->spec.uvc && !node->spec.uvc->driverBound) {
+            for (const auto& other : std::as_const(nodes_)) {
+                other->present = other->present && !FakeUsbBus::sameDevice(other->spec, node->spec);
+            }
+        }
     }
 }
 
@@ -100,6 +136,9 @@ int FakeV4L2System::open(const QString& path, int flags) {
 
 int FakeV4L2System::openAs(const QString& path, std::int32_t pid, const QString& name) {
     std::lock_guard lock(mutex_);
+    if (FakeUsbBus::ownsPath(path)) {
+        return bus_->open(path, nextFD_++);
+    }
     for (const auto& node : nodes_) {
         if (node->present && QStringLiteral("/dev/") + node->spec.name == path) {
             if (node->spec.permissionDenied) {
@@ -123,6 +162,9 @@ void FakeV4L2System::releaseQueue(Node& node) {
 
 int FakeV4L2System::close(int fd) {
     std::lock_guard lock(mutex_);
+    if (bus_->ownsHandle(fd)) {
+        return bus_->close(fd);
+    }
     const auto found = handles_.find(fd);
     if (found == handles_.end()) {
         return -EBADF;
@@ -147,7 +189,14 @@ bool FakeV4L2System::priorityAllows(const Node& node, int fd) const {
 }
 
 int FakeV4L2System::ioctl(int fd, unsigned long request, void* argument) {
+    // A slow camera holds up its caller, not the other cameras' nor the monitor's calls.
+    if (const auto delay = requestDelayMs_.load(); delay > 0 && isControlCall(request)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    }
     std::unique_lock lock(mutex_);
+    if (bus_->ownsHandle(fd)) {
+        return bus_->ioctl(fd, request, argument);
+    }
     const auto found = handles_.find(fd);
     if (found == handles_.end()) {
         return -EBADF;
@@ -329,11 +378,12 @@ int FakeV4L2System::dispatch(std::unique_lock<std::mutex>& lock, int fd, Handle&
                 return -EINVAL;
             }
             const auto& control = spec.controls[query.id];
-            query.type = control.menu.isEmpty() ? V4L2_CTRL_TYPE_BOOLEAN : V4L2_CTRL_TYPE_MENU;
+            query.type = control.effectiveType();
             query.minimum = control.minimum;
             query.maximum = control.maximum;
-            query.step = 1;
-            query.default_value = control.value;
+            query.step = std::max(control.step, 1);
+            query.default_value = control.defaultValue.value_or(control.value);
+            query.flags = control.flags;
             return 0;
         }
         case VIDIOC_QUERYMENU: {
@@ -356,15 +406,33 @@ int FakeV4L2System::dispatch(std::unique_lock<std::mutex>& lock, int fd, Handle&
                 if (!priorityAllows(node, fd)) {
                     return -EBUSY;
                 }
-                if (value.value < control.minimum || value.value > control.maximum ||
-                    (!control.menu.isEmpty() && !control.menu.contains(value.value))) {
-                    return -ERANGE;
+                if (control.flags & V4L2_CTRL_FLAG_READ_ONLY) {
+                    return -EACCES;
                 }
-                control.value = value.value;
+                switch (control.effectiveType()) {
+                    case V4L2_CTRL_TYPE_MENU:
+                        if (value.value < control.minimum || value.value > control.maximum) {
+                            return -ERANGE;
+                        }
+                        if (!control.menu.contains(value.value)) {
+                            return -EINVAL;
+                        }
+                        control.value = value.value;
+                        break;
+                    case V4L2_CTRL_TYPE_BOOLEAN:
+                        control.value = value.value != 0;
+                        break;
+                    default:
+                        control.value = std::int32_t(roundedToStep(value.value, control.minimum,
+                                                                   control.maximum, control.step));
+                        break;
+                }
             }
             value.value = control.value;
             return 0;
         }
+        case UVCIOC_CTRL_QUERY:
+            return controlQuery(node, argument);
         case VIDIOC_REQBUFS: {
             auto& buffers = *static_cast<v4l2_requestbuffers*>(argument);
             if (buffers.type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buffers.memory != V4L2_MEMORY_MMAP) {
@@ -445,6 +513,61 @@ int FakeV4L2System::dispatch(std::unique_lock<std::mutex>& lock, int fd, Handle&
     }
 }
 
+int FakeV4L2System::controlQuery(Node& node, void* argument) {
+    auto& query = *static_cast<uvc_xu_control_query*>(argument);
+    if (!node.spec.uvc) {
+        return -ENOTTY;
+    }
+    for (auto& control : node.spec.uvc->extensionControls) {
+        if (control.unit != query.unit || control.selector != query.selector) {
+            continue;
+        }
+        auto write = [&](std::int64_t value) {
+            if (query.size != control.size) {
+                return -EINVAL;
+            }
+            UvcV4L2Mapping::encode(value, query.data, query.size);
+            return 0;
+        };
+        switch (query.query) {
+            case UsbVideoClass::getInfo:
+                if (query.size != 1) {
+                    return -EINVAL;
+                }
+                query.data[0] = control.info;
+                return 0;
+            case UsbVideoClass::getLen:
+                if (query.size != 2) {
+                    return -EINVAL;
+                }
+                UvcV4L2Mapping::encode(control.size, query.data, 2);
+                return 0;
+            case UsbVideoClass::getMin:
+                return write(control.minimum);
+            case UsbVideoClass::getMax:
+                return write(control.maximum);
+            case UsbVideoClass::getDef:
+                return write(control.defaultValue);
+            case UsbVideoClass::getRes:
+                return write(1);
+            case UsbVideoClass::getCur:
+                return write(control.current);
+            case UsbVideoClass::setCur:
+                if (query.size != control.size) {
+                    return -EINVAL;
+                }
+                if (!(control.info & 0x02)) {
+                    return -EACCES;
+                }
+                control.current = UvcV4L2Mapping::decode(query.data, query.size, false);
+                return 0;
+            default:
+                return -EINVAL;
+        }
+    }
+    return -ENOENT;
+}
+
 void* FakeV4L2System::mmap(std::size_t length, int fd, off_t offset) {
     std::lock_guard lock(mutex_);
     const auto found = handles_.find(fd);
@@ -496,6 +619,14 @@ int FakeV4L2System::poll(int fd, int timeoutMs) {
 QStringList FakeV4L2System::listDirectory(const QString& path) {
     std::lock_guard lock(mutex_);
     QStringList names;
+    if (FakeUsbBus::ownsPath(path)) {
+        for (const auto& node : nodes_) {
+            if (node->present) {
+                names.append(node->spec.name);
+            }
+        }
+        return bus_->listDirectory(path, names);
+    }
     if (path == QLatin1String("/dev")) {
         for (const auto& node : nodes_) {
             if (node->present) {
@@ -526,6 +657,9 @@ QStringList FakeV4L2System::listDirectory(const QString& path) {
 
 std::optional<QByteArray> FakeV4L2System::readFile(const QString& path) {
     std::lock_guard lock(mutex_);
+    if (FakeUsbBus::ownsPath(path)) {
+        return bus_->readFile(path);
+    }
     static const QRegularExpression comm(QStringLiteral("^/proc/(\\d+)/comm$"));
     if (const auto match = comm.match(path); match.hasMatch()) {
         for (const auto& [fd, handle] : handles_) {
@@ -564,6 +698,9 @@ std::optional<QByteArray> FakeV4L2System::readFile(const QString& path) {
 
 QString FakeV4L2System::readLink(const QString& path) {
     std::lock_guard lock(mutex_);
+    if (FakeUsbBus::ownsPath(path)) {
+        return bus_->readLink(path);
+    }
     static const QRegularExpression fdLink(QStringLiteral("^/proc/(\\d+)/fd/(\\d+)$"));
     const auto match = fdLink.match(path);
     if (!match.hasMatch()) {
@@ -591,8 +728,10 @@ void FakeV4L2System::interruptWait() {
 
 void FakeV4L2System::unplug(const QString& name) {
     std::lock_guard lock(mutex_);
+    // A USB camera leaves with all its nodes.
+    const auto leaving = bus_->unplugNode(name);
     for (const auto& node : nodes_) {
-        if (node->spec.name == name && node->present) {
+        if (leaving.contains(node->spec.name) && node->present) {
             node->present = false;
             releaseQueue(*node);
         }
@@ -605,7 +744,36 @@ void FakeV4L2System::plug(const FakeV4L2NodeSpec& spec) {
     auto node = std::make_shared<Node>();
     node->spec = spec;
     nodes_.append(node);
+    bus_->plugNode(spec);
     touch();
+}
+
+void FakeV4L2System::unbindUvcDriver() {
+    std::lock_guard lock(mutex_);
+    const auto leaving = bus_->unbindUvcDriver();
+    for (const auto& node : nodes_) {
+        if (leaving.contains(node->spec.name) && node->present) {
+            node->present = false;
+            releaseQueue(*node);
+        }
+    }
+    touch();
+}
+
+void FakeV4L2System::setSimulatedRequestDelay(std::chrono::milliseconds delay) {
+    requestDelayMs_ = delay.count();
+}
+
+std::optional<std::int32_t> FakeV4L2System::controlValue(const QString& name,
+                                                         std::uint32_t id) const {
+    std::lock_guard lock(mutex_);
+    // The node plugged now, not one unplugged under the same name before.
+    for (const auto& node : nodes_) {
+        if (node->present && node->spec.name == name && node->spec.controls.contains(id)) {
+            return node->spec.controls.value(id).value;
+        }
+    }
+    return std::nullopt;
 }
 
 int FakeV4L2System::formatChanges(const QString& name) const {
@@ -673,10 +841,82 @@ std::uint32_t capabilities(const QJsonArray& names) {
 const QHash<QString, std::uint32_t>& controlIDs() {
     static const QHash<QString, std::uint32_t> ids{
         {QStringLiteral("exposureAuto"), V4L2_CID_EXPOSURE_AUTO},
+        {QStringLiteral("exposureAbsolute"), V4L2_CID_EXPOSURE_ABSOLUTE},
         {QStringLiteral("focusAuto"), V4L2_CID_FOCUS_AUTO},
+        {QStringLiteral("focusAbsolute"), V4L2_CID_FOCUS_ABSOLUTE},
+        {QStringLiteral("zoomAbsolute"), V4L2_CID_ZOOM_ABSOLUTE},
         {QStringLiteral("whiteBalanceAuto"), V4L2_CID_AUTO_WHITE_BALANCE},
+        {QStringLiteral("whiteBalanceTemperature"), V4L2_CID_WHITE_BALANCE_TEMPERATURE},
+        {QStringLiteral("brightness"), V4L2_CID_BRIGHTNESS},
+        {QStringLiteral("contrast"), V4L2_CID_CONTRAST},
+        {QStringLiteral("saturation"), V4L2_CID_SATURATION},
+        {QStringLiteral("hue"), V4L2_CID_HUE},
+        {QStringLiteral("hueAuto"), V4L2_CID_HUE_AUTO},
+        {QStringLiteral("gamma"), V4L2_CID_GAMMA},
+        {QStringLiteral("gain"), V4L2_CID_GAIN},
+        {QStringLiteral("sharpness"), V4L2_CID_SHARPNESS},
+        {QStringLiteral("backlightCompensation"), V4L2_CID_BACKLIGHT_COMPENSATION},
+        {QStringLiteral("powerLineFrequency"), V4L2_CID_POWER_LINE_FREQUENCY},
         {QStringLiteral("privacy"), V4L2_CID_PRIVACY}};
     return ids;
+}
+
+FakeV4L2Control control(const QJsonObject& fields) {
+    static const QHash<QString, std::uint32_t> types{
+        {QStringLiteral("integer"), V4L2_CTRL_TYPE_INTEGER},
+        {QStringLiteral("boolean"), V4L2_CTRL_TYPE_BOOLEAN},
+        {QStringLiteral("menu"), V4L2_CTRL_TYPE_MENU}};
+    static const QHash<QString, std::uint32_t> flags{
+        {QStringLiteral("inactive"), V4L2_CTRL_FLAG_INACTIVE},
+        {QStringLiteral("readOnly"), V4L2_CTRL_FLAG_READ_ONLY},
+        {QStringLiteral("volatile"), V4L2_CTRL_FLAG_VOLATILE},
+        {QStringLiteral("disabled"), V4L2_CTRL_FLAG_DISABLED}};
+    FakeV4L2Control entry;
+    entry.value = fields.value(QStringLiteral("value")).toInt();
+    for (const auto& item : fields.value(QStringLiteral("menu")).toArray()) {
+        entry.menu.append(item.toInt());
+    }
+    entry.type = types.value(fields.value(QStringLiteral("type")).toString());
+    entry.minimum =
+        entry.menu.isEmpty() ? 0 : *std::min_element(entry.menu.begin(), entry.menu.end());
+    entry.maximum =
+        entry.menu.isEmpty() ? 1 : *std::max_element(entry.menu.begin(), entry.menu.end());
+    entry.minimum = fields.value(QStringLiteral("min")).toInt(entry.minimum);
+    entry.maximum = fields.value(QStringLiteral("max")).toInt(entry.maximum);
+    entry.step = fields.value(QStringLiteral("step")).toInt(1);
+    if (fields.contains(QStringLiteral("default"))) {
+        entry.defaultValue = fields.value(QStringLiteral("default")).toInt();
+    }
+    for (const auto& flag : fields.value(QStringLiteral("flags")).toArray()) {
+        entry.flags |= flags.value(flag.toString());
+    }
+    return entry;
+}
+
+// "uvc": the USB camera behind the node. The descriptors are hex text, one string per
+// descriptor so a reader can follow them.
+FakeUvcPersonality uvcPersonality(const QJsonObject& object) {
+    FakeUvcPersonality personality;
+    personality.devnum = object.value(QStringLiteral("devnum")).toInt();
+    personality.configurationValue = object.value(QStringLiteral("configurationValue")).toInt(1);
+    personality.driverBound = object.value(QStringLiteral("driverBound")).toBool(true);
+    for (const auto& line : object.value(QStringLiteral("descriptors")).toArray()) {
+        personality.descriptors += QByteArray::fromHex(line.toString().toLatin1());
+    }
+    for (const auto& value : object.value(QStringLiteral("extensionControls")).toArray()) {
+        const auto fields = value.toObject();
+        FakeUvcExtensionControl control;
+        control.unit = std::uint8_t(fields.value(QStringLiteral("unit")).toInt());
+        control.selector = std::uint8_t(fields.value(QStringLiteral("selector")).toInt());
+        control.size = std::uint16_t(fields.value(QStringLiteral("size")).toInt(1));
+        control.info = std::uint8_t(fields.value(QStringLiteral("info")).toInt(0x03));
+        control.minimum = fields.value(QStringLiteral("min")).toInteger();
+        control.maximum = fields.value(QStringLiteral("max")).toInteger(255);
+        control.defaultValue = fields.value(QStringLiteral("default")).toInteger();
+        control.current = fields.value(QStringLiteral("value")).toInteger();
+        personality.extensionControls.append(control);
+    }
+    return personality;
 }
 
 FakeV4L2Size sizeEntry(const QJsonObject& object) {
@@ -740,19 +980,12 @@ FakeV4L2NodeSpec nodeSpec(const QJsonObject& object) {
     spec.colorspace = colorspace(active.value(QStringLiteral("colorspace")).toString());
     const auto controls = object.value(QStringLiteral("controls")).toObject();
     for (auto control = controls.begin(); control != controls.end(); ++control) {
-        const auto fields = control.value().toObject();
-        FakeV4L2Control entry;
-        entry.value = fields.value(QStringLiteral("value")).toInt();
-        for (const auto& item : fields.value(QStringLiteral("menu")).toArray()) {
-            entry.menu.append(item.toInt());
-        }
-        entry.minimum =
-            entry.menu.isEmpty() ? 0 : *std::min_element(entry.menu.begin(), entry.menu.end());
-        entry.maximum =
-            entry.menu.isEmpty() ? 1 : *std::max_element(entry.menu.begin(), entry.menu.end());
         if (const auto id = controlIDs().value(control.key())) {
-            spec.controls.insert(id, entry);
+            spec.controls.insert(id, tavrin::control(control.value().toObject()));
         }
+    }
+    if (object.contains(QStringLiteral("uvc"))) {
+        spec.uvc = uvcPersonality(object.value(QStringLiteral("uvc")).toObject());
     }
     const auto usb = object.value(QStringLiteral("usb")).toObject();
     for (auto attribute = usb.begin(); attribute != usb.end(); ++attribute) {

@@ -4,6 +4,9 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <array>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -32,11 +35,46 @@ struct FakeV4L2Format {
     QList<FakeV4L2Size> sizes;
 };
 
+// A control as the driver reports it. Setting an integer rounds it to the step from the
+// minimum and keeps it in range, as uvcvideo does; a switch takes any non-zero value as on; a
+// menu refuses a value out of range (ERANGE) or one it doesn't offer (EINVAL); a read-only
+// control refuses every value (EACCES).
 struct FakeV4L2Control {
     std::int32_t value = 0;
     std::int32_t minimum = 0;
     std::int32_t maximum = 1;
     QList<std::int32_t> menu;  // the menu items a menu control offers
+    // V4L2_CTRL_TYPE_*; 0 is a menu when `menu` has items and a switch otherwise.
+    std::uint32_t type = 0;
+    std::int32_t step = 1;
+    // Absent: what the control holds now.
+    std::optional<std::int32_t> defaultValue;
+    std::uint32_t flags = 0;  // V4L2_CTRL_FLAG_*
+
+    std::uint32_t effectiveType() const;
+};
+
+// A control of a vendor's extension unit, answered through the driver's extension-unit query.
+struct FakeUvcExtensionControl {
+    std::uint8_t unit = 0;
+    std::uint8_t selector = 0;
+    std::uint16_t size = 1;
+    std::uint8_t info = 0x03;
+    std::int64_t minimum = 0;
+    std::int64_t maximum = 255;
+    std::int64_t defaultValue = 0;
+    std::int64_t current = 0;
+};
+
+// What makes a capture node's USB device a USB Video Class camera in sysfs and usbfs.
+struct FakeUvcPersonality {
+    int devnum = 0;
+    int configurationValue = 1;
+    // The sysfs `descriptors` file: the device descriptor and the configurations.
+    QByteArray descriptors;
+    // Whether uvcvideo holds the video interfaces; unbound, the nodes leave /dev.
+    bool driverBound = true;
+    QList<FakeUvcExtensionControl> extensionControls;
 };
 
 // A device node as the fixture describes it.
@@ -58,7 +96,11 @@ struct FakeV4L2NodeSpec {
     // The node's own sysfs "index" (0 for the first node of a device).
     int index = 0;
     bool permissionDenied = false;
+    // Set on a USB camera's capture node: its USB device, interfaces and usbfs node exist too.
+    std::optional<FakeUvcPersonality> uvc;
 };
+
+class FakeUsbBus;
 
 // A V4L2 device as the kernel shows it, in memory: the nodes of a JSON fixture, answering the
 // ioctls the backend makes and contending as the kernel does. One handle holds the record
@@ -66,7 +108,9 @@ struct FakeV4L2NodeSpec {
 // S_CTRL, REQBUFS, STREAMON) answers EBUSY. The handle that allocated buffers owns the queue:
 // another handle's REQBUFS, even of zero buffers, answers EBUSY, and nobody changes the format
 // while the queue is owned. Streaming fills YUYV frames at the format's interval. /proc answers
-// with the processes that have nodes open, and sysfs with the USB attributes.
+// with the processes that have nodes open, and sysfs with the USB attributes. Nodes with a UVC
+// personality also bring their USB devices: /sys/bus/usb and /dev/bus/usb answer as the kernel's
+// do, and the capture node answers the driver's extension-unit query.
 class FakeV4L2System final : public V4L2System {
 public:
     explicit FakeV4L2System(QList<FakeV4L2NodeSpec> nodes);
@@ -94,6 +138,14 @@ public:
     void plug(const FakeV4L2NodeSpec& node);
     // How many successful S_FMT calls a node saw.
     int formatChanges(const QString& name) const;
+    // A control's value as the node holds it; absent when it has no such control.
+    std::optional<std::int32_t> controlValue(const QString& name, std::uint32_t id) const;
+    // uvcvideo lets go of every USB camera: their nodes leave /dev, and their interfaces can be
+    // claimed through usbfs.
+    void unbindUvcDriver();
+    // Every control call (V4L2 controls, the extension-unit query, usbfs control transfers)
+    // takes this long, as a hung or slow camera's would. Other calls aren't held up meanwhile.
+    void setSimulatedRequestDelay(std::chrono::milliseconds delay);
 
 private:
     struct Node;
@@ -110,7 +162,11 @@ private:
     void releaseQueue(Node& node);
     void touch();
 
+    int controlQuery(Node& node, void* argument);
+
     mutable std::mutex mutex_;
+    std::unique_ptr<FakeUsbBus> bus_;
+    std::atomic<std::int64_t> requestDelayMs_{0};
     std::condition_variable activity_;
     std::uint64_t activityCount_ = 0;
     bool interrupted_ = false;
