@@ -4,7 +4,9 @@
 # display arrangement (still, with the menu bar in hand and with a display dragged), as PNG files
 # in screenshots/ (or the directory given), on Qt's offscreen platform. Then the display pages of
 # a private Xorg with the dummy driver (three outputs, one mirrored), as the Linux platform reads
-# them through RandR, in the xorg/ folder beside them. Run from anywhere.
+# them through RandR, in the xorg/ folder beside them, and the camera inspectors of the fixture
+# webcams with their UVC controls, as the Linux platform reads them over the fake V4L2 tree, in
+# webcams/. Run from anywhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +15,8 @@ bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target tavrin_screenshots
 QT_QPA_PLATFORM=offscreen ./build/src/tavrin_screenshots "$output"
+PULSE_SERVER=unix:/nonexistent QT_QPA_PLATFORM=offscreen \
+  ./build/src/tavrin_screenshots "$output/webcams" --camera-fixture tests/fixtures/uvc-webcams.json
 
 xserver=$(mktemp -d)
 trap 'bash scripts/x-server.sh stop "$xserver"; rm -rf "$xserver"' EXIT

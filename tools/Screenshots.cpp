@@ -143,6 +143,31 @@ int renderThisComputersDisplays(const QString& output) {
     return ok && index > 0 ? 0 : 1;
 }
 
+// The camera inspectors of the webcams in a V4L2 fixture, over the Linux platform: what a user
+// with those webcams sees of their UVC controls.
+int renderFixtureWebcams(const QString& output, const QString& fixture) {
+    auto queue = std::make_unique<QtMainThreadQueue>();
+    QString error;
+    auto platform = createPlatformWithCameraFixture(*queue, fixture, &error);
+    if (!platform) {
+        std::fprintf(stderr, "tavrin_screenshots: %s\n", qPrintable(error));
+        return 1;
+    }
+    AppContext context(std::move(queue), std::move(platform));
+    AppDelegate delegate(context);
+    auto* window = delegate.openWindow();
+    settle(400);
+    auto* tab = window->currentTab();
+    bool ok = true;
+    int index = 0;
+    for (const auto& camera : context.deviceStore().cameraDiscovery().cameras()) {
+        tab->state().setSelection(camera->uuid());
+        settle(400);  // the controller opens and probes on the camera's own thread
+        ok &= saveInspector(*tab, output, QStringLiteral("webcam-inspector-%1").arg(++index));
+    }
+    return ok && index > 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     // Fresh preferences, never the user's; the directory outlives the application, which saves
     // them on its way out.
@@ -151,7 +176,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: tavrin_screenshots OUTPUT_DIRECTORY [--this-computers-displays]\n");
+                     "usage: tavrin_screenshots OUTPUT_DIRECTORY [--this-computers-displays | "
+                     "--camera-fixture FILE]\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
@@ -159,6 +185,9 @@ int main(int argc, char** argv) {
     installIconThemeFallback();
     if (argc > 2 && QByteArray(argv[2]) == "--this-computers-displays") {
         return renderThisComputersDisplays(output);
+    }
+    if (argc > 3 && QByteArray(argv[2]) == "--camera-fixture") {
+        return renderFixtureWebcams(output, QString::fromLocal8Bit(argv[3]));
     }
 
     auto queue = std::make_unique<QtMainThreadQueue>();
@@ -179,10 +208,15 @@ int main(int argc, char** argv) {
     // The inspectors, before the demo's scenario unplugs the webcam: a USB camera with its UVC
     // controls, a microphone and a display.
     for (const auto& camera : store.cameraDiscovery().cameras()) {
-        if (camera->uvcController()) {
+        camera->uvcController();
+    }
+    settle(300);  // the controllers open on their cameras' threads
+    for (const auto& camera : store.cameraDiscovery().cameras()) {
+        if (camera->hasUVCController()) {
             tab->state().setSelection(camera->uuid());
         }
     }
+    settle(300);  // and the inspector's sections probe there
     ok &= save(*window, output, QStringLiteral("8-camera-inspector-window"));
     ok &= saveInspector(*tab, output, QStringLiteral("8-camera-inspector"));
     tab->state().setSelection(store.microphoneDiscovery().microphones().last()->uuid());

@@ -20,24 +20,36 @@ using namespace tavrin;
 
 namespace {
 
+struct WindowOptions {
+    PlatformChoice platform = PlatformChoice::automatic;
+    QString cameraFixture;
+};
+
 // The window's own options; everything else is a subcommand's (see lab/LabCommands).
-std::optional<PlatformChoice> windowPlatform(const QApplication& application) {
+std::optional<WindowOptions> windowOptions(const QApplication& application) {
     QCommandLineParser parser;
     QCommandLineOption demoOption(QStringLiteral("demo"));
     QCommandLineOption soundServerOption(QStringLiteral("sound-server"));
-    parser.addOptions({demoOption, soundServerOption});
+    QCommandLineOption cameraFixtureOption(QStringLiteral("camera-fixture"), QString(),
+                                           QStringLiteral("FILE"));
+    parser.addOptions({demoOption, soundServerOption, cameraFixtureOption});
     if (!parser.parse(application.arguments())) {
         std::fprintf(stderr, "tavrin: %s (tavrin --help lists the options)\n",
                      qPrintable(parser.errorText()));
         return std::nullopt;
     }
-    if (parser.isSet(demoOption) && parser.isSet(soundServerOption)) {
-        std::fprintf(stderr, "tavrin: choose --demo or --sound-server, not both\n");
+    if (int(parser.isSet(demoOption)) + int(parser.isSet(soundServerOption)) +
+            int(parser.isSet(cameraFixtureOption)) >
+        1) {
+        std::fprintf(stderr, "tavrin: choose one of --demo, --sound-server and --camera-fixture\n");
         return std::nullopt;
     }
-    return parser.isSet(demoOption)          ? PlatformChoice::demo
-           : parser.isSet(soundServerOption) ? PlatformChoice::soundServer
-                                             : PlatformChoice::automatic;
+    WindowOptions options;
+    options.platform = parser.isSet(demoOption)          ? PlatformChoice::demo
+                       : parser.isSet(soundServerOption) ? PlatformChoice::soundServer
+                                                         : PlatformChoice::automatic;
+    options.cameraFixture = parser.value(cameraFixtureOption);
+    return options;
 }
 
 }  // namespace
@@ -56,12 +68,22 @@ int main(int argc, char** argv) {
         return LabSession::run(application);
     }
     QApplication application(argc, argv);
-    const auto platform = windowPlatform(application);
-    if (!platform) {
+    const auto options = windowOptions(application);
+    if (!options) {
         return LabExit::usage;
     }
     auto queue = std::make_unique<QtMainThreadQueue>();
-    auto services = createPlatform(*queue, *platform);
+    std::unique_ptr<Platform> services;
+    if (!options->cameraFixture.isEmpty()) {
+        QString error;
+        services = createPlatformWithCameraFixture(*queue, options->cameraFixture, &error);
+        if (!services) {
+            std::fprintf(stderr, "tavrin: %s\n", qPrintable(error));
+            return LabExit::usage;
+        }
+    } else {
+        services = createPlatform(*queue, options->platform);
+    }
     if (!services) {
         std::fprintf(stderr, "tavrin: no sound server answered (is PULSE_SERVER right?)\n");
         return LabExit::failed;

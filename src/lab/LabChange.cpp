@@ -299,8 +299,21 @@ bool isToggle(UVCControlID id) {
            id == UVCControlID::whiteBalanceAuto;
 }
 
-// Writes through the controls model as the section's slider, switch or picker does.
-void writeUVC(UVCControlsModel& model, UVCControlID id, std::int64_t value) {
+// How long the lab waits for a camera's answer to a batch of UVC requests.
+constexpr std::chrono::seconds uvcAnswerTimeout{5};
+
+// Asks the camera's thread and waits for its answer: the lab has no window to keep responsive.
+// Absent when the controller isn't open or doesn't answer in time.
+template <typename Result>
+std::optional<Result> askUVC(UVCSession& session, std::function<Result(UVCController&)> batch) {
+    return session.call<Result>(std::move(batch), uvcAnswerTimeout);
+}
+
+// Writes through the controls model as the section's slider, switch or picker does. The write
+// is queued on the camera's thread, behind the model's probe and ahead of any later read.
+void writeUVC(MainThreadQueue& queue, const std::shared_ptr<UVCSession>& session, UVCControlID id,
+              std::int64_t value) {
+    UVCControlsModel model(queue, session);
     if (isToggle(id)) {
         model.setToggle(id, value != 0);
     } else if (!UVCControlsModel::choices(id).isEmpty()) {
@@ -384,42 +397,50 @@ std::variant<LabChange, QString> LabChange::uvcControl(AppContext& context,
     if (!value) {
         return QStringLiteral("\"%1\" is not a value for %2").arg(text, parts->first);
     }
-    auto* controller = camera->uvcController();
-    if (!controller || !controller->isOpen()) {
+    const auto session = camera->uvcController();
+    const auto control =
+        session ? askUVC<std::optional<UVCControl>>(
+                      *session,
+                      [id = *id](UVCController& controller) {
+                          const auto& spec = uvcControlSpec(id);
+                          return controller.control(spec.unit, spec.selector, spec.byteCount);
+                      })
+                : std::nullopt;
+    if (!control) {
         return camera->localizedName() + QStringLiteral(" has no UVC controls");
     }
-    UVCControlsModel probe(context.queue(), *controller);
-    const auto control = probe.control(*id);
-    if (!control) {
+    if (!*control) {
         return QStringLiteral("%1 has no %2 control").arg(camera->localizedName(), parts->first);
     }
-    if (!control->supportsSet) {
+    if (!(*control)->supportsSet) {
         return QStringLiteral("%1's %2 can't be set").arg(camera->localizedName(), parts->first);
     }
-    return LabChange{[&queue = context.queue(), camera, id = *id, value = *value,
-                      name = parts->first]() -> LabChange::Result {
-        auto* controller = camera->uvcController();
-        if (!controller) {
-            return camera->localizedName() + QStringLiteral(" has no UVC controls");
-        }
-        UVCControlsModel model(queue, *controller);
-        const auto control = model.control(id);
-        const auto old = control ? UVCController::currentValue(*control) : std::nullopt;
-        if (!control || !old) {
+    return LabChange{[&queue = context.queue(), camera, session, control = **control, id = *id,
+                      value = *value, name = parts->first]() -> LabChange::Result {
+        auto read = [&] {
+            return askUVC<std::optional<std::int64_t>>(
+                       *session,
+                       [control](UVCController&) { return UVCController::currentValue(control); })
+                .value_or(std::nullopt);
+        };
+        const auto old = read();
+        if (!old) {
             return QStringLiteral("%1 did not answer for %2").arg(camera->localizedName(), name);
         }
-        writeUVC(model, id, value);
-        const auto now = UVCController::currentValue(*control);
-        if (now != control->clamped(value)) {
+        // Written through the controls model as the section's slider, switch or picker does;
+        // the read after it waits behind the write on the camera's thread.
+        writeUVC(queue, session, id, value);
+        const auto now = read();
+        if (now != control.clamped(value)) {
             return QStringLiteral("%1 kept %2 at %3")
                 .arg(camera->localizedName(), name,
                      now ? QString::number(*now) : QStringLiteral("no value"));
         }
-        return AppliedChange{[&queue, camera, id, old = *old] {
-            if (auto* controller = camera->uvcController()) {
-                UVCControlsModel model(queue, *controller);
-                writeUVC(model, id, old);
-            }
+        // Putting the old value back waits for the camera (bounded), so that the lab doesn't
+        // end with the write still queued.
+        return AppliedChange{[&queue, session, id, old = *old] {
+            writeUVC(queue, session, id, old);
+            session->waitUntilIdle(uvcAnswerTimeout);
         }};
     }};
 }

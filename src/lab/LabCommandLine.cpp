@@ -21,7 +21,12 @@ bool isHelp(const QString& argument) {
 }  // namespace
 
 bool LabCommandLine::isConsole(const QStringList& arguments) {
-    for (const auto& argument : arguments) {
+    for (qsizetype index = 0; index < arguments.size(); ++index) {
+        const auto& argument = arguments[index];
+        if (argument == QLatin1String("--camera-fixture")) {
+            ++index;  // the window's option and its file
+            continue;
+        }
         if (isHelp(argument) || argument == QLatin1String("--list") ||
             argument == QLatin1String("--events") || argument == QLatin1String("--man-page")) {
             return true;
@@ -40,7 +45,10 @@ std::variant<LabInvocation, QString> LabCommandLine::parse(const QStringList& ar
     // --list" is the subcommand's own option).
     qsizetype firstWord = 0;
     while (firstWord < rest.size() && rest[firstWord].startsWith(QLatin1Char('-'))) {
-        firstWord += rest[firstWord] == QLatin1String("--fixture") ? 2 : 1;
+        firstWord += rest[firstWord] == QLatin1String("--fixture") ||
+                             rest[firstWord] == QLatin1String("--camera-fixture")
+                         ? 2
+                         : 1;
     }
     const auto oldList = rest.indexOf(QStringLiteral("--list"));
     const auto oldEvents = rest.indexOf(QStringLiteral("--events"));
@@ -77,6 +85,8 @@ std::variant<LabInvocation, QString> LabCommandLine::parse(const QStringList& ar
             invocation.options.insert(QStringLiteral("sound-server"), {});
         } else if (argument == QLatin1String("--fixture") && index + 1 < rest.size()) {
             invocation.options.insert(QStringLiteral("fixture"), {rest[++index]});
+        } else if (argument == QLatin1String("--camera-fixture") && index + 1 < rest.size()) {
+            invocation.options.insert(QStringLiteral("camera-fixture"), {rest[++index]});
         } else {
             return QStringLiteral("unknown option \"%1\"").arg(argument);
         }
@@ -131,15 +141,19 @@ std::variant<LabInvocation, QString> LabCommandLine::parse(const QStringList& ar
     }
     const int platforms = int(invocation.has(QStringLiteral("demo"))) +
                           int(invocation.has(QStringLiteral("sound-server"))) +
-                          int(invocation.has(QStringLiteral("fixture")));
+                          int(invocation.has(QStringLiteral("fixture"))) +
+                          int(invocation.has(QStringLiteral("camera-fixture")));
     if (platforms > 1) {
-        return QStringLiteral("choose one of --demo, --fixture and --sound-server");
+        return QStringLiteral(
+            "choose one of --demo, --fixture, --camera-fixture and --sound-server");
     }
-    invocation.platform = invocation.has(QStringLiteral("sound-server"))
-                              ? PlatformChoice::soundServer
-                          : platforms == 1 ? PlatformChoice::demo
-                                           : PlatformChoice::automatic;
+    invocation.platform =
+        invocation.has(QStringLiteral("sound-server"))     ? PlatformChoice::soundServer
+        : invocation.has(QStringLiteral("camera-fixture")) ? PlatformChoice::automatic
+        : platforms == 1                                   ? PlatformChoice::demo
+                                                           : PlatformChoice::automatic;
     invocation.fixturePath = invocation.value(QStringLiteral("fixture"));
+    invocation.cameraFixturePath = invocation.value(QStringLiteral("camera-fixture"));
     return invocation;
 }
 

@@ -20,6 +20,7 @@ struct LabInvocation {
     QHash<QString, QStringList> options;  // by name, every value given (empty for a flag)
     PlatformChoice platform = PlatformChoice::automatic;
     QString fixturePath;
+    QString cameraFixturePath;
 
     bool has(const QString& option) const { return options.contains(option); }
     QString value(const QString& option) const { return options.value(option).value(0); }

@@ -38,6 +38,9 @@ const QList<LabOption>& LabCommands::commonOptions() {
          {},
          QStringLiteral("Use this computer's devices and fail when no sound server answers "
                         "(PULSE_SERVER selects the server).")},
+        {QStringLiteral("camera-fixture"), QStringLiteral("FILE"),
+         QStringLiteral("Use this computer's devices, but take the cameras and their USB side "
+                        "from a V4L2 fixture file instead of the kernel.")},
         {QStringLiteral("help"), {}, QStringLiteral("Show the help of the subcommand.")},
     };
     return options;
@@ -177,8 +180,9 @@ QString roffEscaped(QString text) {
 
 QString LabCommands::overviewHelp() {
     QString text = QStringLiteral(
-        "Usage: tavrin [--demo | --sound-server]            open the window\n"
-        "       tavrin SUBCOMMAND [ARGUMENTS] [OPTIONS]     work without a window\n\n"
+        "Usage: tavrin [--demo | --sound-server | --camera-fixture FILE]   open the window\n"
+        "       tavrin SUBCOMMAND [ARGUMENTS] [OPTIONS]                    work without a "
+        "window\n\n"
         "Inspects the computer's cameras, microphones and displays, and provokes the situations "
         "that capture software must survive.\n\nSubcommands:\n");
     for (const auto& command : all()) {

@@ -19,7 +19,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "runtime/QtMainThreadQueue.h"
 #include "uvc/UVCControlTable.h"
-#include "uvc/UVCControlsModel.h"
+#include "uvc/UVCSession.h"
 
 namespace tavrin {
 
@@ -62,6 +62,12 @@ std::variant<std::unique_ptr<AppContext>, QString> makeContext(const LabInvocati
         auto fake = std::make_unique<FakePlatform>(*queue, *fixture);
         fake->startScenario(fixture->scenario);
         platform = std::move(fake);
+    } else if (!invocation.cameraFixturePath.isEmpty()) {
+        QString error;
+        platform = createPlatformWithCameraFixture(*queue, invocation.cameraFixturePath, &error);
+        if (!platform) {
+            return invocation.cameraFixturePath + QStringLiteral(": ") + error;
+        }
     } else {
         platform = createPlatform(*queue, invocation.platform);
     }
@@ -179,9 +185,14 @@ int LabSession::listDevices() {
         out_.write(QJsonDocument(DeviceJson::deviceList(devices)).toJson());
         return LabExit::ok;
     }
+    // The name column fits the longest name: drivers give names of up to 31 characters.
+    qsizetype nameWidth = 28;
+    for (const auto& entry : devices.entries()) {
+        nameWidth = std::max(nameWidth, entry.localizedName().size() + 1);
+    }
     for (const auto& entry : devices.entries()) {
         out_.write((DeviceEntry::kindNoun(entry.kind()).leftJustified(11) +
-                    entry.localizedName().leftJustified(28) +
+                    entry.localizedName().leftJustified(nameWidth) +
                     entry.status().label.leftJustified(14) + entry.subtitle().value_or(QString()) +
                     QLatin1Char('\n'))
                        .toUtf8());
@@ -245,26 +256,48 @@ int LabSession::listUVCControls() {
         return LabExit::usage;
     }
     const auto camera = std::get<DeviceEntry>(found).camera();
-    auto* controller = camera->uvcController();
-    if (!controller || !controller->isOpen()) {
-        printError(camera->localizedName() + QStringLiteral(" has no UVC controls"));
+    struct Listed {
+        UVCControl control;
+        std::optional<std::int64_t> value;
+    };
+    using Listing = std::array<std::optional<Listed>, uvcControlTable.size()>;
+    const auto session = camera->uvcController();
+    // The lab waits for the camera's thread: it has no window to keep responsive.
+    const auto listing =
+        session ? session->call<Listing>(
+                      [](UVCController& controller) {
+                          Listing listing;
+                          for (std::size_t index = 0; index < uvcControlTable.size(); ++index) {
+                              const auto& spec = uvcControlTable[index];
+                              if (const auto control = controller.control(spec.unit, spec.selector,
+                                                                          spec.byteCount)) {
+                                  listing[index] =
+                                      Listed{*control, UVCController::currentValue(*control)};
+                              }
+                          }
+                          return listing;
+                      },
+                      std::chrono::seconds(5))
+                : std::nullopt;
+    if (!listing) {
+        printError(camera->localizedName() + (session && session->isOpen().value_or(false)
+                                                  ? QStringLiteral(" did not answer")
+                                                  : QStringLiteral(" has no UVC controls")));
         return LabExit::failed;
     }
-    UVCControlsModel model(context_->queue(), *controller);
     const auto names = LabChange::uvcControlNames();
     for (std::size_t index = 0; index < uvcControlTable.size(); ++index) {
-        const auto control = model.control(uvcControlTable[index].id);
-        if (!control) {
+        if (!(*listing)[index]) {
             continue;
         }
-        const auto value = UVCController::currentValue(*control);
+        const auto& [control, value] = *(*listing)[index];
         out_.write(QStringLiteral("%1 %2  range %3..%4  default %5%6\n")
                        .arg(names[qsizetype(index)].leftJustified(26))
                        .arg(value ? QString::number(*value) : QStringLiteral("?"), 6)
-                       .arg(control->lowerBound())
-                       .arg(control->upperBound())
-                       .arg(control->defaultValue)
-                       .arg(control->supportsSet ? QString() : QStringLiteral("  read-only"))
+                       .arg(control.lowerBound())
+                       .arg(control.upperBound())
+                       .arg(control.defaultValue)
+                       .arg(control.supportsSet ? QString() : QStringLiteral("  read-only"))
                        .toUtf8());
     }
     return LabExit::ok;
