@@ -6,8 +6,10 @@
 # private Xorg with the dummy video driver; all stopped at the end. The V4L2 contract suite also
 # runs against the vivid driver in a virtual machine (scripts/vivid-vm.sh), which fails the run
 # unless at least one test ran there and none was skipped; before it, the machine's runner is
-# tested and the application is run in it. Run from anywhere, as root on
-# Debian 12.
+# tested and the application is run in it. The UVC controller's contract suite then runs in the
+# same machine against a real UVC webcam as the kernel sees it: a UVC gadget on the machine's
+# own USB bus, bound to uvcvideo; a gadget that doesn't come up fails the run. Run from anywhere,
+# as root on Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +17,7 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 
-echo "== fuzzing the USB descriptor walk, the location-ID parser, the EDID parser and the scenario parser briefly"
+echo "== fuzzing the USB descriptor walk, the sysfs descriptors parser, the location-ID parser, the EDID parser and the scenario parser briefly"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVRIN_FUZZ=ON -DTAVRIN_BUILD_TESTS=OFF -DTAVRIN_BUILD_BENCHMARKS=OFF
 cmake --build build-fuzz -j "$jobs" --target uvc_descriptor_fuzzer scenario_fuzzer edid_fuzzer
@@ -53,6 +55,9 @@ bash scripts/vivid-vm-test.sh
 bash scripts/vivid-vm.sh shell-check build/src/tavrin
 bash scripts/vivid-vm.sh gtest build/tests/tavrin_contract_tests \
   --gtest_filter='Targets/V4L2CameraContract.*/vivid'
+echo "== the UVC contract against the vivid machine's UVC gadget, bound to uvcvideo"
+VIVID_VM_GADGET=1 bash scripts/vivid-vm.sh gtest build/tests/tavrin_contract_tests \
+  --gtest_filter='Targets/UvcControlContract.*/gadget*'
 
 echo "== installation: menu entry, icon, manual page, and the README's CI example"
 bash scripts/check-install.sh build

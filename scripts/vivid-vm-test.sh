@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Tests scripts/vivid-vm.sh itself, so a CI step through it can be trusted: every word of the
-# command reaches the program unchanged, the program's exit status comes back, a machine that
-# does not finish in time fails, and a GoogleTest run that ran no test fails. Run from anywhere,
-# as root, after scripts/install-deps.sh.
+# command reaches the program unchanged, the program's exit status comes back, the UVC gadget
+# comes up after vivid, a machine that does not finish in time fails, and a GoogleTest run that
+# ran no test fails. Run from anywhere, as root, after scripts/install-deps.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +32,14 @@ bash scripts/vivid-vm.sh run /bin/busybox sh -c 'printf "<%s>" "$@"; echo; exit 
 expect "the program's exit status comes back" test "$status" = 7
 expect "each word reaches the program unchanged" grep -qF "<two words><it's><\$HOME><><*>" "$out"
 expect "the driver was loaded first" grep -q '^vivid-vm: vivid loaded' "$out"
+
+status=0
+# shellcheck disable=SC2016 # the guest's shell expands these, not this one
+VIVID_VM_GADGET=1 bash scripts/vivid-vm.sh run /bin/busybox sh -c \
+    'echo "gadget $TAVRIN_UVC_GADGET"; cat /sys/class/video4linux/video0/name' >"$out" 2>&1 || status=$?
+expect "a run with the UVC gadget starts it" grep -q '^gadget 1$' "$out"
+expect "and vivid keeps the first node" grep -q '^vivid-000-vid-cap$' "$out"
+expect "and the program's status comes back" test "$status" = 0
 
 status=0
 # The program outlasts the limit whatever the machine's speed: an idle host boots in under 5 s.

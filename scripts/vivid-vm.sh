@@ -20,7 +20,10 @@
 #
 # Environment: VIVID_VM_TIMEOUT (seconds for the whole guest, default 280), VIVID_VM_OPTIONS
 # (vivid's module options, default n_devs=2), VIVID_VM_CPUS (2), VIVID_VM_MEMORY (MiB, 1024),
-# VIVID_VM_ACCEL (auto, tcg or kvm), VIVID_VM_CACHE (the cache folder).
+# VIVID_VM_ACCEL (auto, tcg or kvm), VIVID_VM_CACHE (the cache folder), VIVID_VM_GADGET (1: also a
+# UVC webcam on the machine's own USB bus, a configfs gadget over USB/IP bound to uvcvideo,
+# made by vivid-vm/uvc-gadget.sh before the program starts, which then has TAVRIN_UVC_GADGET=1;
+# a gadget that doesn't come up fails the run).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -32,6 +35,7 @@ vivid_options=${VIVID_VM_OPTIONS:-n_devs=2}
 cpus=${VIVID_VM_CPUS:-2}
 memory=${VIVID_VM_MEMORY:-1024}
 accel=${VIVID_VM_ACCEL:-auto}
+with_gadget=${VIVID_VM_GADGET:-0}
 marker='@@vivid-vm exit status'
 
 say() { echo "vivid-vm: $*" >&2; }
@@ -96,7 +100,8 @@ prepare_kernel() {
     local package release unpacked ready
     # Any of Debian 12's kernels will do, and asking apt takes seconds: a prepared one is kept
     # until the cache is removed.
-    ready=$(find "$cache" -maxdepth 2 -path "$cache/kernel-*/ready" | head -1)
+    # "ready" marks a kernel prepared with the UVC gadget's modules too; an older one is redone.
+    ready=$(find "$cache" -maxdepth 2 -path "$cache/kernel-*/ready-gadget" | head -1)
     if [[ -n $ready ]]; then
         kernel_dir=$(dirname "$ready")
         return
@@ -136,19 +141,42 @@ prepare_kernel() {
         done
         order+=("$module")
     }
-    visit "$vivid"
-    local module name
-    : >"$kernel_dir/modules/load-order"
-    for module in "${order[@]}"; do
-        name=$(basename "$module")
-        name=${name%.ko*}.ko
-        copy_module "$modules/$module" "$kernel_dir/modules/$name"
-        [[ $name == vivid.ko ]] || echo "$name" >>"$kernel_dir/modules/load-order"
+    # Copies the given modules and all they need as plain .ko files and lists them in load order
+    # in the file `list`; vivid itself is loaded apart, with its options. A module an earlier
+    # list has is not listed again.
+    write_load_order() {
+        local list=$1 module name
+        shift
+        order=()
+        for module in "$@"; do
+            visit "$module"
+        done
+        : >"$list"
+        for module in "${order[@]}"; do
+            name=$(basename "$module")
+            name=${name%.ko*}.ko
+            copy_module "$modules/$module" "$kernel_dir/modules/$name"
+            [[ $name == vivid.ko ]] || echo "$name" >>"$list"
+        done
+    }
+    write_load_order "$kernel_dir/modules/load-order" "$vivid"
+    # The UVC gadget: a device controller and a host controller in software that talk USB/IP to
+    # each other, the gadget's UVC function and the host's UVC driver. dummy_hcd would be the
+    # simpler pair, but it has no isochronous endpoints, and the UVC function streams only
+    # through one, so it refuses to bind there. Loaded after vivid's, and only for a gadget run,
+    # so vivid's nodes keep their numbers and the other runs their modules.
+    local gadget=() wanted module
+    for wanted in usbip-vudc vhci-hcd libcomposite usb_f_uvc uvcvideo; do
+        module=$(grep -o "^[^:]*/$wanted\.ko[^:]*" "$modules/modules.dep") ||
+            die "the kernel has no $wanted"
+        gadget+=("$module")
     done
+    write_load_order "$kernel_dir/modules/gadget-load-order" "${gadget[@]}"
     rm -rf "$unpacked" "$work/deb"
-    touch "$kernel_dir/ready"
+    touch "$kernel_dir/ready-gadget"
     find "$cache" -maxdepth 1 -name 'kernel-*' ! -path "$kernel_dir" -exec rm -rf {} +
     say "vivid needs: $(tr '\n' ' ' <"$kernel_dir/modules/load-order")"
+    say "the UVC gadget adds: $(tr '\n' ' ' <"$kernel_dir/modules/gadget-load-order")"
 }
 
 # Copies a file to the same absolute path under the image root.
@@ -204,7 +232,9 @@ prepare_base() {
     cp "$kernel_dir"/modules/* "$root/lib/modules/"
     add_program "$root" "$v4l2ctl"
     gcc -static -O2 -Wall -Wextra -Werror -o "$root/vm/busy-probe" "$guest/busy-probe.c"
-    cp "$guest/shell-check.sh" "$guest/probe.sh" "$root/vm/"
+    gcc -static -O2 -Wall -Wextra -Werror -o "$root/vm/uvc-gadget-responder" \
+        "$guest/uvc-gadget-responder.c"
+    cp "$guest/shell-check.sh" "$guest/probe.sh" "$guest/uvc-gadget.sh" "$root/vm/"
     printf 'root:x:0:0:root:/root:/bin/sh\n' >"$root/etc/passwd"
     printf 'root:x:0:\nvideo:x:44:\n' >"$root/etc/group"
     # Qt warns at every start without a UTF-8 locale.
@@ -294,6 +324,7 @@ boot() {
     mkdir -p "$root/vm"
     echo "$command_line" >"$root/vm/command"
     echo "$vivid_options" >"$root/vm/vivid-options"
+    [[ $with_gadget != 1 ]] || touch "$root/vm/gadget"
     archive "$root" "$work/run.cpio"
     # shellcheck disable=SC2086 # the payload is one path or none
     cat "$base" $payload_archive "$work/run.cpio" >"$work/initrd"
@@ -305,7 +336,7 @@ boot() {
     auto) if kvm_usable; then acceleration=(-accel kvm -cpu host); else acceleration=(-accel tcg -cpu max); fi ;;
     *) die "VIVID_VM_ACCEL is auto, tcg or kvm, not $accel" ;;
     esac
-    say "booting ${acceleration[1]} with ${cpus} CPUs, ${memory} MiB, vivid $vivid_options; at most ${limit} s"
+    say "booting ${acceleration[1]} with ${cpus} CPUs, ${memory} MiB, vivid $vivid_options$([[ $with_gadget != 1 ]] || echo ", the UVC gadget"); at most ${limit} s"
 
     local started=$SECONDS qemu_status
     set +e

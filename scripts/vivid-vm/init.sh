@@ -58,6 +58,26 @@ done
 }
 echo "vivid-vm: vivid loaded ($(cat /vm/vivid-options)); nodes: $(echo /dev/video*)"
 
+# The UVC gadget comes after vivid, so vivid's nodes keep their numbers.
+responder=
+if [ -e /vm/gadget ]; then
+    while read -r module; do
+        insmod "/lib/modules/$module" || {
+            echo "vivid-vm: cannot load $module"
+            finish 204
+        }
+    done </lib/modules/gadget-load-order
+    sh /vm/uvc-gadget.sh start /tmp/uvc-gadget-responder.log || finish 205
+    responder=$(cat /run/uvc-gadget-responder.pid)
+    export TAVRIN_UVC_GADGET=1
+fi
+
 cd /tmp || finish 203
 sh /vm/command </dev/null
-finish $?
+status=$?
+if [ -n "$responder" ]; then
+    kill "$responder"
+    echo "vivid-vm: what the UVC gadget's responder answered:"
+    sed 's/^/vivid-vm: /' /tmp/uvc-gadget-responder.log
+fi
+finish $status
