@@ -318,7 +318,7 @@ int FakeUsbBus::ioctl(int fd, unsigned long request, void* argument) {
             forwarded.data = static_cast<std::uint8_t*>(transfer.data);
             switch (device.camera->respond(forwarded)) {
                 case IOReturnCode::success:
-                    return 0;
+                    return int(forwarded.completedLength);
                 case IOReturnCode::pipeStalled:
                     return -EPIPE;
                 case IOReturnCode::noDevice:

@@ -62,7 +62,7 @@ int LinuxV4L2System::ioctl(int fd, unsigned long request, void* argument) {
     do {
         result = ::ioctl(fd, request, argument);
     } while (result < 0 && errno == EINTR);
-    return result < 0 ? -errno : 0;
+    return result < 0 ? -errno : result;
 }
 
 void* LinuxV4L2System::mmap(std::size_t length, int fd, off_t offset) {

@@ -64,14 +64,15 @@ IOReturn UsbfsControlChannel::controlRequest(UsbDeviceRequest& request) {
     transfer.wLength = request.wLength;
     transfer.timeout = transferTimeoutMs;
     transfer.data = request.data;
-    if (const int result = node_.ioctl(USBDEVFS_CONTROL, &transfer); result != 0) {
+    const int result = node_.ioctl(USBDEVFS_CONTROL, &transfer);
+    if (result < 0) {
         // EPIPE is the device's own stall: silent, like the driver's refusals.
         return node_.failed(
             QStringLiteral("USBDEVFS_CONTROL(0x%1)").arg(request.bRequest, 2, 16, QLatin1Char('0')),
             result);
     }
-    // The seam keeps only success; the transfer moved what was asked for.
-    request.completedLength = request.wLength;
+    // A device may answer with fewer bytes than asked for.
+    request.completedLength = std::uint32_t(result);
     return IOReturnCode::success;
 }
 

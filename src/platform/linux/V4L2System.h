@@ -22,7 +22,8 @@ public:
     // A file descriptor, or -errno.
     virtual int open(const QString& path, int flags) = 0;
     virtual int close(int fd) = 0;
-    // 0, or -errno.
+    // The call's non-negative result (0 for every V4L2 request; the bytes moved for a usbfs
+    // control transfer), or -errno.
     virtual int ioctl(int fd, unsigned long request, void* argument) = 0;
     // A shared read/write mapping; nullptr when it fails.
     virtual void* mmap(std::size_t length, int fd, off_t offset) = 0;

@@ -312,6 +312,22 @@ TEST_F(LinuxUsbInterfaceTest, UnmappedRequestsStallSilentlyAsADeviceWould) {
     EXPECT_EQ(out, "");
 }
 
+TEST_F(LinuxUsbInterfaceTest, ARawTransferSaysHowManyBytesTheDeviceAnswered) {
+    fake_->unbindUvcDriver();
+    openInterface(webcamID);
+    UsbDeviceRequest transfer;
+    QByteArray four(4, '\0');
+    transfer.bmRequestType = requestTypeGet;
+    transfer.bRequest = getInfo;
+    transfer.wValue = std::uint16_t(0x02 << 8);
+    transfer.wIndex = std::uint16_t(3 << 8);
+    transfer.wLength = 4;
+    transfer.data = reinterpret_cast<std::uint8_t*>(four.data());
+    ASSERT_EQ(controller_->controlRequest(transfer), IOReturnCode::success);
+    // GET_INFO is one byte, however many were asked for.
+    EXPECT_EQ(transfer.completedLength, 1u);
+}
+
 TEST_F(LinuxUsbInterfaceTest, TheExposureModesOfferedAreTheMenuItemsTheDriverAccepts) {
     openInterface(webcamID);
     QByteArray one(1, '\0');
