@@ -175,5 +175,38 @@ TEST_F(UVCOverV4L2Test, AnUnplugSaysSoOnceAtMostAndLeavesNoHandle) {
     }
 }
 
+TEST_F(UVCOverV4L2Test, APluggedBackWebcamIsTheSameCameraAndItsControlsWorkAgain) {
+    auto* section = inspect(QStringLiteral("HD Pro Webcam C920"));
+    ASSERT_NE(section, nullptr);
+    const auto webcam = camera(QStringLiteral("HD Pro Webcam C920"));
+    const auto cameraCount = context_->deviceStore().cameraDiscovery().cameras().size();
+    const auto nodes =
+        FakeV4L2System::loadFixture(QStringLiteral(TAVRIN_FIXTURE_DIR "/uvc-webcams.json"));
+    // A refresh may run into the unplug and say so.
+    ::testing::internal::CaptureStdout();
+    fake_->unplug(QStringLiteral("video0"));
+    const bool wentAway = settleUntil([&] { return !webcam->isConnected(); });
+    for (const auto& node : *nodes) {
+        if (node.name == QStringLiteral("video0") || node.name == QStringLiteral("video1")) {
+            fake_->plug(node);
+        }
+    }
+    const bool cameBack = settleUntil([&] { return webcam->isConnected(); });
+    ::testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(wentAway);
+    ASSERT_TRUE(cameBack);
+    EXPECT_EQ(context_->deviceStore().cameraDiscovery().cameras().size(), cameraCount);
+    EXPECT_EQ(webcam->availability(), SXAvailability::available());
+    EXPECT_FALSE(webcam->formats().isEmpty());
+
+    // The section still shown opens the camera again and edits reach the new node.
+    ASSERT_TRUE(settleUntil([&] { return webcam->hasUVCController(); }));
+    auto* brightness = section->slider(UVCControlID::brightness);
+    ASSERT_NE(brightness, nullptr);
+    emit brightness->valueEdited(90);
+    settle();
+    EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 90);
+}
+
 }  // namespace
 }  // namespace tavrin

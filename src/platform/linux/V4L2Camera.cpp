@@ -35,15 +35,38 @@ std::shared_ptr<V4L2Camera> V4L2Camera::make(V4L2System& system, V4L2CameraIdent
     std::shared_ptr<V4L2Camera> camera(new V4L2Camera(system, std::move(identity), fd));
     if (fd >= 0) {
         camera->state_.withLock([&](State& state) {
-            const auto active = V4L2Enumeration::activeFormat(system, fd);
-            const QList<int> colorSpaces{active ? V4L2Mapping::captureColorSpace(active->colorspace)
-                                                : 0};
-            state.formats = V4L2Enumeration::formats(system, fd, colorSpaces);
+            state.formats = readFormats(system, fd);
             camera->readActive(state);
         });
     }
     camera->worker_ = std::make_unique<SerialWorker>();
     return camera;
+}
+
+QList<CaptureFormat> V4L2Camera::readFormats(V4L2System& system, int fd) {
+    const auto active = V4L2Enumeration::activeFormat(system, fd);
+    const QList<int> colorSpaces{active ? V4L2Mapping::captureColorSpace(active->colorspace) : 0};
+    return V4L2Enumeration::formats(system, fd, colorSpaces);
+}
+
+V4L2CameraIdentity V4L2Camera::identity() const {
+    return identity_.withLock([](const V4L2CameraIdentity& identity) { return identity; });
+}
+
+void V4L2Camera::reconnect(V4L2CameraIdentity identity, int fd) {
+    identity_.withLock([&](V4L2CameraIdentity& current) { current = std::move(identity); });
+    auto formats = fd >= 0 ? readFormats(system_, fd) : QList<CaptureFormat>();
+    worker_->post([this, fd, formats = std::move(formats)] {
+        if (fd_ >= 0) {
+            system_.close(fd_);
+        }
+        fd_ = fd;
+        change([&](State& state) {
+            state.formats = formats;
+            readActive(state);
+            state.connected = true;
+        });
+    });
 }
 
 V4L2Camera::~V4L2Camera() {
@@ -377,7 +400,7 @@ std::optional<CaptureError> V4L2Camera::lockForConfiguration() {
         return future.get();
     }
     answer->abandoned = true;
-    qCWarning(lcV4L2Camera) << identity_.node << "did not answer the lock request in time";
+    qCWarning(lcV4L2Camera) << node() << "did not answer the lock request in time";
     return busyError(QStringLiteral("the camera doesn't answer"));
 }
 
@@ -407,8 +430,7 @@ void V4L2Camera::setActiveFormat(const CaptureFormat& format) {
             requested.fmt.pix.height = std::uint32_t(format->height);
             if (const int result = system_.ioctl(fd_, VIDIOC_S_FMT, &requested); result != 0) {
                 qCWarning(lcV4L2Camera)
-                    << identity_.node
-                    << "refused the format:" << V4L2PreviewStream::failureText(-result);
+                    << node() << "refused the format:" << V4L2PreviewStream::failureText(-result);
             }
         }
         if (restart) {
@@ -437,7 +459,7 @@ void V4L2Camera::setActiveVideoMinFrameDuration(const MediaTime& duration) {
                                                 std::uint32_t(duration.timescale)};
         if (const int result = system_.ioctl(fd_, VIDIOC_S_PARM, &parameters); result != 0) {
             qCWarning(lcV4L2Camera)
-                << identity_.node
+                << node()
                 << "refused the frame interval:" << V4L2PreviewStream::failureText(-result);
         }
         update([&](State& state) { readActive(state); });
@@ -458,7 +480,7 @@ void V4L2Camera::setControl(std::uint32_t id, std::int32_t value) {
         }
         v4l2_control control{id, value};
         if (const int result = system_.ioctl(fd_, VIDIOC_S_CTRL, &control); result != 0) {
-            qCWarning(lcV4L2Camera) << identity_.node << "refused control" << Qt::hex << id
+            qCWarning(lcV4L2Camera) << node() << "refused control" << Qt::hex << id
                                     << V4L2PreviewStream::failureText(-result);
         }
         update([&](State& state) { state.controls = V4L2Enumeration::controls(system_, fd_); });

@@ -52,22 +52,25 @@ public:
                                             int fd);
     ~V4L2Camera() override;
 
-    const V4L2CameraIdentity& identity() const { return identity_; }
+    V4L2CameraIdentity identity() const;
 
     // Re-reads the active format, the controls and whether anyone streams; called by the
     // backend on node activity and periodically.
     void refresh(const QList<V4L2Opener>& openers);
     // The node is gone: the preview ends, the lock is given up, the handle closed.
     void disconnect();
+    // The same camera is back, perhaps on another node: takes over `fd` as `make` does, and
+    // reads the formats before returning. Whoever kept this object sees it connected again.
+    void reconnect(V4L2CameraIdentity identity, int fd);
     bool isRunningSomewhere() const;
     QList<V4L2Opener> openers() const;
     // Adds a preview; the stream starts with the first and stops when the last is removed.
     void addPreview(std::shared_ptr<PreviewFrameMailbox> mailbox);
     void removePreview(const std::shared_ptr<PreviewFrameMailbox>& mailbox);
 
-    QString uniqueID() const override { return identity_.uniqueID; }
-    QString deviceType() const override { return identity_.deviceType; }
-    std::int32_t transportType() const override { return identity_.transportType; }
+    QString uniqueID() const override { return identity().uniqueID; }
+    QString deviceType() const override { return identity().deviceType; }
+    std::int32_t transportType() const override { return identity().transportType; }
     int position() const override { return 0; }
     QList<CaptureFormat> formats() const override;
     CaptureFormat activeFormat() const override;
@@ -136,6 +139,9 @@ private:
 
     V4L2Camera(V4L2System& system, V4L2CameraIdentity identity, int fd);
 
+    static QList<CaptureFormat> readFormats(V4L2System& system, int fd);
+    QString node() const { return identity().node; }
+
     // Worker thread only.
     void readActive(State& state);
     void probeStreaming(State& state);
@@ -150,7 +156,8 @@ private:
     static QString keyPathValue(const State& state, const QString& keyPath, std::int32_t ownPID);
 
     V4L2System& system_;
-    const V4L2CameraIdentity identity_;
+    // A camera plugged back in may come back on another node.
+    Mutex<V4L2CameraIdentity> identity_;
     int fd_;
     Mutex<State> state_;
     Mutex<Observations> observations_;

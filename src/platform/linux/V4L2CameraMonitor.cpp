@@ -75,7 +75,7 @@ std::shared_ptr<V4L2Camera> V4L2CameraMonitor::discover(const QString& nodeName)
         if (!V4L2Discovery::isFirstNodeOfDevice(system_, nodeName)) {
             return nullptr;
         }
-        return V4L2Camera::make(system_, V4L2Discovery::identify(system_, nodeName, {}), -1);
+        return revivedOrMade(V4L2Discovery::identify(system_, nodeName, {}), -1);
     }
     if (fd < 0) {
         return nullptr;
@@ -93,7 +93,15 @@ std::shared_ptr<V4L2Camera> V4L2CameraMonitor::discover(const QString& nodeName)
         }
     }
     groupOfNode_.insert(nodeName, group);
-    return V4L2Camera::make(system_, V4L2Discovery::identify(system_, nodeName, capabilities), fd);
+    return revivedOrMade(V4L2Discovery::identify(system_, nodeName, capabilities), fd);
+}
+
+std::shared_ptr<V4L2Camera> V4L2CameraMonitor::revivedOrMade(V4L2CameraIdentity identity, int fd) {
+    if (auto camera = gone_.take(identity.uniqueID)) {
+        camera->reconnect(std::move(identity), fd);
+        return camera;
+    }
+    return V4L2Camera::make(system_, std::move(identity), fd);
 }
 
 void V4L2CameraMonitor::pass() {
@@ -104,8 +112,9 @@ void V4L2CameraMonitor::pass() {
             ++node;
             continue;
         }
-        if (node.value()) {
-            node.value()->disconnect();
+        if (const auto& camera = node.value()) {
+            camera->disconnect();
+            gone_.insert(camera->uniqueID(), camera);
             changed = true;
         }
         groupOfNode_.remove(node.key());

@@ -22,7 +22,9 @@ namespace tavrin {
 // at start, whenever a node comes, goes, is opened or closed (udev, inotify), and every
 // `period` otherwise. A pass opens new nodes, keeps those with video capture (one per physical
 // camera: a second capture node of the same driver and bus is skipped), disconnects cameras
-// whose node went, and asks every camera to re-read its state and who has it open.
+// whose node went, and asks every camera to re-read its state and who has it open. A camera
+// that comes back (the same unique ID) is the same object again, connected, so whoever kept it
+// follows it on.
 class V4L2CameraMonitor {
 public:
     using Cameras = QList<std::shared_ptr<V4L2Camera>>;
@@ -48,6 +50,7 @@ private:
     void run();
     void pass();
     std::shared_ptr<V4L2Camera> discover(const QString& nodeName);
+    std::shared_ptr<V4L2Camera> revivedOrMade(V4L2CameraIdentity identity, int fd);
 
     V4L2System& system_;
     const std::int32_t ownPID_;
@@ -57,6 +60,8 @@ private:
     // node of one), and the driver and bus of each camera's node.
     QHash<QString, std::shared_ptr<V4L2Camera>> nodes_;
     QHash<QString, QString> groupOfNode_;
+    // Monitor thread only: the cameras that went, by unique ID.
+    QHash<QString, std::shared_ptr<V4L2Camera>> gone_;
     Mutex<Cameras> cameras_;
     std::mutex passMutex_;
     std::condition_variable passDone_;
