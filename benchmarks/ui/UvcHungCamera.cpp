@@ -27,6 +27,10 @@ using namespace tavrin;
 using namespace std::chrono_literals;
 
 int main(int argc, char** argv) {
+    // It measures the main thread, not the screen: it runs headless unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication application(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const int delayMs = argc > 2 ? std::max(0, std::atoi(argv[2])) : 2000;
