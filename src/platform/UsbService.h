@@ -25,6 +25,7 @@ inline constexpr IOReturn notResponding = IOReturn(0xE00002ED);
 inline constexpr IOReturn exclusiveAccess = IOReturn(0xE00002C5);
 inline constexpr IOReturn notPermitted = IOReturn(0xE00002E2);
 inline constexpr IOReturn pipeStalled = IOReturn(0xE000404F);
+inline constexpr IOReturn underrun = IOReturn(0xE00002E8);
 }  // namespace IOReturnCode
 
 // A control transfer on the default pipe. `data` holds wLength bytes; `completedLength` is what

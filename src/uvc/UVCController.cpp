@@ -25,7 +25,14 @@ IOReturn sendRequest(UsbInterface& interface, std::uint8_t requestType, std::uin
     transfer.wLength = std::uint16_t(buffer.size());
     transfer.data = reinterpret_cast<std::uint8_t*>(buffer.data());
     transfer.completedLength = 0;
-    return interface.controlRequest(transfer);
+    const auto status = interface.controlRequest(transfer);
+    // A device that answers a read with fewer bytes than the control has would otherwise be
+    // decoded from the zeros the buffer held.
+    if (status == IOReturnCode::success && (requestType & 0x80) &&
+        transfer.completedLength < transfer.wLength) {
+        return IOReturnCode::underrun;
+    }
+    return status;
 }
 
 std::shared_ptr<UsbDevice> makeDeviceInterface(UsbRegistryEntry& service) {
@@ -176,7 +183,10 @@ std::optional<UVCControl> UVCController::control(UVCUnit unit, std::uint8_t sele
         return *cached;
     }
     auto probed = probeControl(unitID, selector, byteCount);
-    probedControls_.insert(key, probed);
+    // A camera that is gone says nothing of what it has: a later controller asks again.
+    if (!deviceGone_) {
+        probedControls_.insert(key, probed);
+    }
     return probed;
 }
 
@@ -188,9 +198,12 @@ std::optional<UVCControl> UVCController::probeControl(std::uint8_t unitID, std::
     auto& interface = *videoControlInterface_;
     const auto number = videoControlInterfaceNumber_;
     QByteArray info(1, '\0');
-    if (sendRequest(interface, requestTypeGet, getInfo, unitID, selector, number, info) !=
-            IOReturnCode::success ||
-        !(std::uint8_t(info[0]) & 0x01)) {
+    const auto infoStatus =
+        sendRequest(interface, requestTypeGet, getInfo, unitID, selector, number, info);
+    if (infoStatus == IOReturnCode::noDevice) {
+        noteDeviceGone();
+    }
+    if (infoStatus != IOReturnCode::success || !(std::uint8_t(info[0]) & 0x01)) {
         return std::nullopt;
     }
     auto get = [&](std::uint8_t request, std::int64_t fallback) {

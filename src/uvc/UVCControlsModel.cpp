@@ -90,8 +90,11 @@ struct UVCControlsModel::Probe {
 struct UVCControlsModel::Reading {
     std::array<std::int64_t, uvcControlTable.size()> values{};
     std::optional<std::int64_t> privacy;
-    // The camera went away during the read: the rest was not asked and nothing is applied.
+    // The camera went away during the read, or was away: the rest was not asked and nothing is
+    // applied.
     bool deviceGone = false;
+    // Whether it went during this read, rather than being away already.
+    bool wentDuringRead = false;
     std::uint64_t writeCountAtPost = 0;
 };
 
@@ -218,15 +221,20 @@ void UVCControlsModel::write(UVCControlID id, std::int64_t value) {
             return;  // the waiting write of this control takes the new value
         }
     }
-    // Looked up on the camera's thread, where the probe has already run.
-    session_->run([id, pending = pendingWrites_](UVCController& controller) {
+    // Looked up on the camera's thread, where the probe has already run. The waiting value is
+    // taken even when the camera is away, or every later write of this control would be folded
+    // into this one and never sent.
+    session_->runWithControllerOrNull([id, pending = pendingWrites_](UVCController* controller) {
         std::int64_t latest = 0;
         {
             std::lock_guard lock(pending->mutex);
             latest = pending->values.at(id);
             pending->values.erase(id);
         }
-        if (const auto found = lookUp(controller, id)) {
+        if (!controller) {
+            return;
+        }
+        if (const auto found = lookUp(*controller, id)) {
             writeClamped(*found, latest);
         }
     });
@@ -285,6 +293,7 @@ void UVCControlsModel::read(Restore restore, bool continueRefresh) {
             reading.writeCountAtPost = writeCount;
             auto readOne =
                 [&](const std::optional<UVCControl>& found) -> std::optional<std::int64_t> {
+                reading.deviceGone = reading.deviceGone || controller.isDeviceGone();
                 if (!found || reading.deviceGone) {
                     return std::nullopt;
                 }
@@ -301,7 +310,7 @@ void UVCControlsModel::read(Restore restore, bool continueRefresh) {
             }
             reading.privacy = readOne(lookUpPrivacy(controller));
             if (reading.deviceGone) {
-                printUVCLine(QStringLiteral("refresh ended: the camera is no longer connected"));
+                reading.wentDuringRead = true;
                 controller.noteDeviceGone();
             }
             return reading;
@@ -317,15 +326,22 @@ void UVCControlsModel::read(Restore restore, bool continueRefresh) {
 void UVCControlsModel::apply(const Reading& reading, bool continueRefresh) {
     if (continueRefresh) {
         refreshReadInFlight_ = false;
-        // A camera that went away isn't asked again every second; showing the section again
-        // starts over.
-        if (shown_ && !reading.deviceGone) {
+        // Asked again even when the camera went: the camera's thread looks for it (quietly) and
+        // opens it afresh once it is back, which its connection state may never show when it
+        // went and came back in one go.
+        if (shown_) {
             scheduleRefresh();
         }
     }
     if (reading.deviceGone) {
+        // Said once for each time the camera goes.
+        if (reading.wentDuringRead && !goneSaid_) {
+            printUVCLine(QStringLiteral("refresh ended: the camera is no longer connected"));
+        }
+        goneSaid_ = goneSaid_ || reading.wentDuringRead;
         return;
     }
+    goneSaid_ = false;
     auto values = values_;
     for (const auto& spec : uvcControlTable) {
         const auto index = std::size_t(spec.id);

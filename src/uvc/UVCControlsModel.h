@@ -127,6 +127,8 @@ private:
     bool cameraPreviewEnabled_;
     bool shown_ = false;
     bool refreshReadInFlight_ = false;
+    // Whether the output already says that the camera went, since it last answered.
+    bool goneSaid_ = false;
     TimerHandle refresh_;
 };
 

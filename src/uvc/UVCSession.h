@@ -61,6 +61,11 @@ public:
             }
         });
     }
+    // Runs `batch` in turn like `run`, with the controller or with nullptr when there is none,
+    // for batches that must settle their own bookkeeping either way.
+    void runWithControllerOrNull(std::function<void(UVCController*)> batch) {
+        post(std::move(batch));
+    }
 
     // Runs `batch` like `run` and blocks the calling thread for its answer, at most `timeout`.
     // For the command-line lab, which has no window to keep alive; never the window's thread.

@@ -180,6 +180,22 @@ TEST_F(UVCControllerTest, FailedRangeRequestsFallBackAndLargeMaximaReadNegative)
     EXPECT_EQ(failed->defaultValue, 0);
 }
 
+TEST_F(UVCControllerTest, AValueAnsweredShortIsAFailureNotTheZerosAfterIt) {
+    camera_->setControl(
+        webcamProcessingUnit, 0x40,
+        FakeUvcControl{.minimum = 1, .maximum = 0x1234, .current = 0x0456, .answerLength = 1});
+    usb_.plug(camera_);
+    auto controller = open();
+    const auto control = controller->control(UVCUnit::processingUnit, 0x40, 2);
+    ASSERT_TRUE(control);
+    // The range falls back as for a request that failed, rather than reading 0x0034.
+    EXPECT_EQ(control->min, 0);
+    EXPECT_EQ(control->max, 2147483647);
+    IOReturn status = IOReturnCode::success;
+    EXPECT_EQ(UVCController::currentValue(*control, &status), std::nullopt);
+    EXPECT_EQ(status, IOReturnCode::underrun);
+}
+
 TEST_F(UVCControllerTest, ReadsAndWritesOnTheControlsOwnInterface) {
     usb_.plug(camera_);
     auto controller = open();

@@ -18,6 +18,8 @@ using ID = UVCControlID;
 using Kind = UVCControlsModel::RowKind;
 using testing::webcamCameraTerminal;
 using testing::webcamProcessingUnit;
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
 
 std::uint8_t unitOf(ID id) {
     return uvcControlSpec(id).unit == UVCUnit::processingUnit ? webcamProcessingUnit
@@ -262,6 +264,32 @@ TEST_F(UVCControlsModelTest, TurningThePreviewOnRestoresDefaultsOnlyOnTheWayUp) 
     model_->setCameraPreviewEnabled(false);
     settle();
     EXPECT_EQ(deviceValue(ID::brightness), 128);
+}
+
+TEST_F(UVCControlsModelTest, ACameraThatGoesAndComesBackLosesNoLaterWriteAndKeepsRefreshing) {
+    open();
+    model_->setShown(true);
+    settle();
+    // Gone at once, as the camera's own connection state may never tell.
+    camera_->setRequestHook([] { return std::optional<IOReturn>(IOReturnCode::noDevice); });
+    usb_.unplugAll();
+    CaptureStdout();
+    queue_.advance(1s);
+    settle();
+    EXPECT_EQ(GetCapturedStdout(), "[UVC] refresh ended: the camera is no longer connected\n");
+    // Edited while away: nowhere to go.
+    model_->setSliderValue(ID::brightness, 10);
+    settle();
+
+    camera_->setRequestHook({});
+    usb_.plug(camera_);
+    setDevice(ID::contrast, FakeUvcControl{.maximum = 255, .current = 42});
+    queue_.advance(1s);
+    settle();
+    EXPECT_EQ(model_->values().contrast, 42);
+    model_->setSliderValue(ID::brightness, 20);
+    settle();
+    EXPECT_EQ(deviceValue(ID::brightness), 20);
 }
 
 }  // namespace

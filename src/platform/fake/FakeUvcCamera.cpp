@@ -221,7 +221,7 @@ IOReturn FakeUvcCamera::handle(UsbDeviceRequest& request) {
         for (std::uint16_t k = 0; k < request.wLength; ++k) {
             request.data[k] = k < 8 ? std::uint8_t(std::uint64_t(value) >> (8 * k)) : 0;
         }
-        request.completedLength = request.wLength;
+        request.completedLength = std::min(request.wLength, control.answerLength.value_or(0xFFFF));
         return IOReturnCode::success;
     };
     switch (request.bRequest) {

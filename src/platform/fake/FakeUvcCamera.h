@@ -26,6 +26,8 @@ struct FakeUvcControl {
     std::int64_t defaultValue = 0;
     std::int64_t current = 0;
     bool roundsToResolution = false;
+    // A faulty camera answers its value reads with only this many bytes.
+    std::optional<std::uint16_t> answerLength;
 };
 
 // What a camera (and uvcvideo for it) makes of a value for a control with a step: the nearest
