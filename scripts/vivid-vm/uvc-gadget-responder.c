@@ -242,8 +242,9 @@ static void answerStreaming(const struct usb_ctrlrequest* request, uint8_t selec
     }
     const char* name = selector == UVC_VS_PROBE_CONTROL ? "probe" : "commit";
     struct uvc_request_data response = {.length = request->wLength};
-    if (response.length > (int)sizeof response.data)
-        response.length = sizeof response.data;
+    /* Never more than the streaming state holds: that is what is copied out. */
+    if (response.length > (int)sizeof state->bytes)
+        response.length = sizeof state->bytes;
     switch (request->bRequest) {
         case UVC_SET_CUR:
             pending = *request;

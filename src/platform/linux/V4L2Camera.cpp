@@ -61,10 +61,12 @@ void V4L2Camera::reconnect(V4L2CameraIdentity identity, int fd) {
             system_.close(fd_);
         }
         fd_ = fd;
+        // Nothing read before it went stands: a node we may no longer open shows no format.
         change([&](State& state) {
-            state.formats = formats;
-            readActive(state);
-            state.connected = true;
+            State fresh;
+            fresh.formats = formats;
+            readActive(fresh);
+            state = fresh;
         });
     });
 }

@@ -128,6 +128,10 @@ void V4L2CameraMonitor::pass() {
         changed = changed || camera;
         nodes_.insert(name, std::move(camera));
     }
+    // A camera that went and that nobody kept can't come back to anyone.
+    for (auto gone = gone_.begin(); gone != gone_.end();) {
+        gone = gone.value().use_count() == 1 ? gone_.erase(gone) : std::next(gone);
+    }
     Cameras cameras;
     QStringList paths;
     for (const auto& name : present) {

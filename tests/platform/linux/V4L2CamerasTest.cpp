@@ -182,6 +182,36 @@ TEST_F(V4L2CamerasTest, UnplugMidPreviewAndLockEndsBothAndClosesTheHandle) {
     }));
 }
 
+TEST_F(V4L2CamerasTest, APluggedBackCameraIsTheObjectKeptForItAndOneNobodyKeptIsFreed) {
+    start();
+    const auto id = QStringLiteral("0x01140000046d082d");
+    auto kept = cameras_->monitor().camera(id);
+    ASSERT_TRUE(kept);
+    const std::weak_ptr<V4L2Camera> watched = kept;
+    const auto plugBack = [&] {
+        for (const auto& node : cameraFixture()) {
+            if (node.name == QStringLiteral("video0") || node.name == QStringLiteral("video1")) {
+                fake_.plug(node);
+            }
+        }
+    };
+    fake_.unplug("video0");
+    ASSERT_TRUE(waitFor([&] { return !listed(id) && !kept->isConnected(); }));
+    plugBack();
+    ASSERT_TRUE(waitFor([&] { return listed(id) && kept->isConnected(); }));
+    EXPECT_EQ(cameras_->monitor().camera(id), kept);
+    EXPECT_FALSE(kept->formats().isEmpty());
+
+    // Gone again with nobody keeping it: it is let go, and a new one comes back.
+    kept.reset();
+    fake_.unplug("video0");
+    ASSERT_TRUE(waitFor([&] { return !listed(id); }));
+    EXPECT_TRUE(waitFor([&] { return watched.expired(); }));
+    plugBack();
+    ASSERT_TRUE(waitFor([&] { return listed(id) != nullptr; }));
+    EXPECT_TRUE(cameras_->monitor().camera(id)->isConnected());
+}
+
 TEST_F(V4L2CamerasTest, AStreamThatCantRestartAfterAFormatChangeEndsThePreviewCleanly) {
     start();
     const auto id = QStringLiteral("0x01140000046d082d");
