@@ -12,6 +12,7 @@ public:
 
     int open(const QString& path, int flags) override { return target_.open(path, flags); }
     int close(int fd) override { return target_.close(fd); }
+    int duplicate(int fd) override { return target_.duplicate(fd); }
     int ioctl(int fd, unsigned long request, void* argument) override {
         return target_.ioctl(fd, request, argument);
     }

@@ -208,5 +208,27 @@ TEST_F(UVCOverV4L2Test, APluggedBackWebcamIsTheSameCameraAndItsControlsWorkAgain
     EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 90);
 }
 
+TEST_F(UVCOverV4L2Test, EditsReachTheCameraWhileWeHoldItsConfigurationLock) {
+    auto* section = inspect(QStringLiteral("HD Pro Webcam C920"));
+    ASSERT_NE(section, nullptr);
+    const auto webcam = camera(QStringLiteral("HD Pro Webcam C920"));
+    webcam->configurationLock().lock();
+    webcam->configurationLock().keepLocked();
+    settle();
+    ASSERT_TRUE(webcam->configurationLock().state().isLocked());
+    // Another program's handle is refused now; ours is not.
+    const int other = fake_->openAs(QStringLiteral("/dev/video0"), 4242, QStringLiteral("other"));
+    v4l2_control contrast{V4L2_CID_CONTRAST, 10};
+    EXPECT_EQ(fake_->ioctl(other, VIDIOC_S_CTRL, &contrast), -EBUSY);
+    fake_->close(other);
+    ::testing::internal::CaptureStdout();
+    emit section->slider(UVCControlID::brightness)->valueEdited(77);
+    settle();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 77);
+    webcam->configurationLock().unlock();
+    settle();
+}
+
 }  // namespace
 }  // namespace tavrin

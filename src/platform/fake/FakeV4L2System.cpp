@@ -178,14 +178,26 @@ int FakeV4L2System::close(int fd) {
     return 0;
 }
 
+int FakeV4L2System::duplicate(int fd) {
+    std::lock_guard lock(mutex_);
+    const auto found = handles_.find(fd);
+    if (found == handles_.end()) {
+        return -EBADF;
+    }
+    const int copy = nextFD_++;
+    handles_.emplace(copy, found->second);
+    touch();
+    return copy;
+}
+
 bool FakeV4L2System::priorityAllows(const Node& node, int fd) const {
     std::uint32_t highest = 0;
     for (const auto& [otherFD, handle] : handles_) {
         if (handle.node.get() == &node) {
-            highest = std::max(highest, handle.priority);
+            highest = std::max(highest, *handle.priority);
         }
     }
-    return handles_.at(fd).priority >= highest;
+    return *handles_.at(fd).priority >= highest;
 }
 
 int FakeV4L2System::ioctl(int fd, unsigned long request, void* argument) {
@@ -355,7 +367,7 @@ int FakeV4L2System::dispatch(std::unique_lock<std::mutex>& lock, int fd, Handle&
                 std::uint32_t highest = V4L2_PRIORITY_BACKGROUND;
                 for (const auto& [otherFD, other] : handles_) {
                     if (other.node.get() == &node) {
-                        highest = std::max(highest, other.priority);
+                        highest = std::max(highest, *other.priority);
                     }
                 }
                 return highest;
@@ -369,7 +381,7 @@ int FakeV4L2System::dispatch(std::unique_lock<std::mutex>& lock, int fd, Handle&
             if (!priorityAllows(node, fd)) {
                 return -EBUSY;
             }
-            handle.priority = priority;
+            *handle.priority = priority;
             return 0;
         }
         case VIDIOC_QUERYCTRL: {

@@ -121,6 +121,7 @@ public:
 
     int open(const QString& path, int flags) override;
     int close(int fd) override;
+    int duplicate(int fd) override;
     int ioctl(int fd, unsigned long request, void* argument) override;
     void* mmap(std::size_t length, int fd, off_t offset) override;
     int munmap(void* address, std::size_t length) override;
@@ -153,7 +154,9 @@ private:
         std::shared_ptr<Node> node;
         std::int32_t pid = 0;
         QString processName;
-        std::uint32_t priority = 2;  // V4L2_PRIORITY_DEFAULT
+        // Shared by the descriptors of one open file, as the kernel's file handle is.
+        std::shared_ptr<std::uint32_t> priority =
+            std::make_shared<std::uint32_t>(2);  // V4L2_PRIORITY_DEFAULT
     };
 
     int dispatch(std::unique_lock<std::mutex>& lock, int fd, Handle& handle, unsigned long request,

@@ -24,7 +24,7 @@ LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server,
       rest_(queue),
       displays_(isWaylandSession() ? nullptr : XRandrBackend::connect(queue, qgetenv("DISPLAY"))),
       cameras_(queue, std::move(cameraSystem), currentProcessID()),
-      usb_(std::make_shared<LinuxUsbService>(cameras_.sharedSystem())),
+      usb_(std::make_shared<LinuxUsbService>(cameras_.sharedSystem(), cameras_.ownHandles())),
       captureDevices_(cameras_.captureDevices(), microphoneCaptureDevices_),
       framework_(cameras_.deviceFramework(), microphoneFramework_,
                  displays_ ? displays_->framework() : rest_.deviceFramework()) {

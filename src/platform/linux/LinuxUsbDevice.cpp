@@ -8,7 +8,7 @@ IOReturn LinuxUsbDevice::createInterfaceIterator(
     const UsbFindInterfaceRequest& request,
     std::vector<std::shared_ptr<UsbRegistryEntry>>& interfaces) {
     std::vector<std::shared_ptr<UsbRegistryEntry>> children;
-    LinuxUsbDeviceEntry(system_, name_).childIterator(children);
+    LinuxUsbDeviceEntry(system_, name_, ownHandles_).childIterator(children);
     const std::pair<std::uint16_t, const char*> fields[] = {
         {request.interfaceClass, "bInterfaceClass"},
         {request.interfaceSubClass, "bInterfaceSubClass"},

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/UsbService.h"
+#include "platform/linux/V4L2OwnHandles.h"
 #include "platform/linux/V4L2System.h"
 
 namespace tavrin {
@@ -12,8 +13,9 @@ namespace tavrin {
 // what is reached.
 class LinuxUsbDevice final : public UsbDevice {
 public:
-    LinuxUsbDevice(std::shared_ptr<V4L2System> system, QString name)
-        : system_(std::move(system)), name_(std::move(name)) {}
+    LinuxUsbDevice(std::shared_ptr<V4L2System> system, QString name,
+                   std::shared_ptr<const V4L2OwnHandles> ownHandles)
+        : system_(std::move(system)), name_(std::move(name)), ownHandles_(std::move(ownHandles)) {}
 
     IOReturn open() override { return IOReturnCode::success; }
     IOReturn close() override { return IOReturnCode::success; }
@@ -25,6 +27,7 @@ public:
 private:
     const std::shared_ptr<V4L2System> system_;
     const QString name_;
+    const std::shared_ptr<const V4L2OwnHandles> ownHandles_;
 };
 
 }  // namespace tavrin

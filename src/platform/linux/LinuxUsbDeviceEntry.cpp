@@ -33,7 +33,8 @@ IOReturn LinuxUsbDeviceEntry::childIterator(
     const QString prefix = name_ + QLatin1Char(':');
     for (const auto& name : std::as_const(names)) {
         if (name.startsWith(prefix)) {
-            children.push_back(std::make_shared<LinuxUsbInterfaceEntry>(system_, name_, name));
+            children.push_back(
+                std::make_shared<LinuxUsbInterfaceEntry>(system_, name_, name, ownHandles_));
         }
     }
     return IOReturnCode::success;
@@ -43,7 +44,8 @@ IOReturn LinuxUsbDeviceEntry::createPlugIn(UsbPlugInType type, std::shared_ptr<U
     if (type != UsbPlugInType::device) {
         return IOReturnCode::unsupported;
     }
-    plugIn = std::make_shared<LinuxUsbPlugIn>(std::make_shared<LinuxUsbDevice>(system_, name_));
+    plugIn = std::make_shared<LinuxUsbPlugIn>(
+        std::make_shared<LinuxUsbDevice>(system_, name_, ownHandles_));
     return IOReturnCode::success;
 }
 

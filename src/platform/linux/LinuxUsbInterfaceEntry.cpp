@@ -3,6 +3,7 @@
 #include <linux/videodev2.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/linux/LinuxUsbErrors.h"
 #include "platform/linux/LinuxUsbInterface.h"
@@ -93,7 +94,10 @@ std::unique_ptr<UsbControlRoute> LinuxUsbInterfaceEntry::openDriverRoute(std::ui
     std::optional<IOReturn> openFailure;
     for (const auto& node : std::as_const(nodes)) {
         const QString path = QStringLiteral("/dev/") + node;
-        const int fd = UsbControlNode::open(*system_, path, status);
+        // Our own handle first: while we hold the camera's configuration lock, only it may
+        // change a control.
+        const int own = ownHandles_ ? ownHandles_->duplicate(path) : -ENOENT;
+        const int fd = own >= 0 ? own : UsbControlNode::open(*system_, path, status);
         if (fd < 0) {
             openFailure = status;  // said on its line; another node may still do
             continue;

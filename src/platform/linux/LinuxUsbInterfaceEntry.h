@@ -5,6 +5,7 @@
 
 #include "platform/UsbService.h"
 #include "platform/linux/UsbControlRoute.h"
+#include "platform/linux/V4L2OwnHandles.h"
 #include "platform/linux/V4L2System.h"
 
 namespace tavrin {
@@ -15,8 +16,12 @@ namespace tavrin {
 // reached. A failure prints which call failed with its errno and answers a non-zero status.
 class LinuxUsbInterfaceEntry final : public UsbRegistryEntry {
 public:
-    LinuxUsbInterfaceEntry(std::shared_ptr<V4L2System> system, QString device, QString name)
-        : system_(std::move(system)), device_(std::move(device)), name_(std::move(name)) {}
+    LinuxUsbInterfaceEntry(std::shared_ptr<V4L2System> system, QString device, QString name,
+                           std::shared_ptr<const V4L2OwnHandles> ownHandles = nullptr)
+        : system_(std::move(system)),
+          device_(std::move(device)),
+          name_(std::move(name)),
+          ownHandles_(std::move(ownHandles)) {}
 
     // "bInterfaceClass", "bInterfaceSubClass", "bInterfaceProtocol", "bInterfaceNumber",
     // "bAlternateSetting".
@@ -34,6 +39,7 @@ private:
     const std::shared_ptr<V4L2System> system_;
     const QString device_;
     const QString name_;
+    const std::shared_ptr<const V4L2OwnHandles> ownHandles_;
 };
 
 }  // namespace tavrin

@@ -17,7 +17,7 @@ IOReturn LinuxUsbService::matchingServices(
         if (name.contains(QLatin1Char(':')) || name.startsWith(QLatin1String("usb"))) {
             continue;
         }
-        services.push_back(std::make_shared<LinuxUsbDeviceEntry>(system_, name));
+        services.push_back(std::make_shared<LinuxUsbDeviceEntry>(system_, name, ownHandles_));
     }
     return IOReturnCode::success;
 }

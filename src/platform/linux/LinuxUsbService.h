@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/UsbService.h"
+#include "platform/linux/V4L2OwnHandles.h"
 #include "platform/linux/V4L2System.h"
 
 namespace tavrin {
@@ -13,13 +14,17 @@ namespace tavrin {
 // may call it; each opened interface serialises its own requests.
 class LinuxUsbService final : public UsbService {
 public:
-    explicit LinuxUsbService(std::shared_ptr<V4L2System> system) : system_(std::move(system)) {}
+    // With `ownHandles`, a camera that we have open is reached through our own handle of it.
+    explicit LinuxUsbService(std::shared_ptr<V4L2System> system,
+                             std::shared_ptr<const V4L2OwnHandles> ownHandles = nullptr)
+        : system_(std::move(system)), ownHandles_(std::move(ownHandles)) {}
 
     IOReturn matchingServices(const QString& className,
                               std::vector<std::shared_ptr<UsbRegistryEntry>>& services) override;
 
 private:
     const std::shared_ptr<V4L2System> system_;
+    const std::shared_ptr<const V4L2OwnHandles> ownHandles_;
 };
 
 }  // namespace tavrin

@@ -57,6 +57,11 @@ int LinuxV4L2System::close(int fd) {
     return ::close(fd) == 0 ? 0 : -errno;
 }
 
+int LinuxV4L2System::duplicate(int fd) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    return copy < 0 ? -errno : copy;
+}
+
 int LinuxV4L2System::ioctl(int fd, unsigned long request, void* argument) {
     int result;
     do {

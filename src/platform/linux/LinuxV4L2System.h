@@ -19,6 +19,7 @@ public:
 
     int open(const QString& path, int flags) override;
     int close(int fd) override;
+    int duplicate(int fd) override;
     int ioctl(int fd, unsigned long request, void* argument) override;
     void* mmap(std::size_t length, int fd, off_t offset) override;
     int munmap(void* address, std::size_t length) override;

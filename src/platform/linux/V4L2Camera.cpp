@@ -57,10 +57,7 @@ void V4L2Camera::reconnect(V4L2CameraIdentity identity, int fd) {
     identity_.withLock([&](V4L2CameraIdentity& current) { current = std::move(identity); });
     auto formats = fd >= 0 ? readFormats(system_, fd) : QList<CaptureFormat>();
     worker_->post([this, fd, formats = std::move(formats)] {
-        if (fd_ >= 0) {
-            system_.close(fd_);
-        }
-        fd_ = fd;
+        setHandle(fd);
         // Nothing read before it went stands: a node we may no longer open shows no format.
         change([&](State& state) {
             State fresh;
@@ -246,11 +243,21 @@ void V4L2Camera::disconnect() {
             state.openers.clear();
         });
         stream_.reset();
-        if (fd_ >= 0) {
-            system_.close(fd_);
-            fd_ = -1;
-        }
+        setHandle(-1);
     });
+}
+
+void V4L2Camera::setHandle(int fd) {
+    std::lock_guard lock(handleMutex_);
+    if (fd_ >= 0) {
+        system_.close(fd_);
+    }
+    fd_ = fd;
+}
+
+int V4L2Camera::duplicateHandle() {
+    std::lock_guard lock(handleMutex_);
+    return fd_ >= 0 ? system_.duplicate(fd_) : -ENODEV;
 }
 
 bool V4L2Camera::isRunningSomewhere() const {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "platform/CaptureDevice.h"
 #include "platform/PreviewFrameMailbox.h"
@@ -62,6 +63,10 @@ public:
     // The same camera is back, perhaps on another node: takes over `fd` as `make` does, and
     // reads the formats before returning. Whoever kept this object sees it connected again.
     void reconnect(V4L2CameraIdentity identity, int fd);
+    // Another descriptor of our handle, for control calls that must be made with its priority
+    // (ours while we hold the configuration lock), or -errno. Any thread; never waits on the
+    // device.
+    int duplicateHandle();
     bool isRunningSomewhere() const;
     QList<V4L2Opener> openers() const;
     // Adds a preview; the stream starts with the first and stops when the last is removed.
@@ -142,7 +147,8 @@ private:
     static QList<CaptureFormat> readFormats(V4L2System& system, int fd);
     QString node() const { return identity().node; }
 
-    // Worker thread only.
+    // Worker thread only. Replaces (and closes) our handle.
+    void setHandle(int fd);
     void readActive(State& state);
     void probeStreaming(State& state);
     std::optional<CaptureError> takePriority();
@@ -158,6 +164,8 @@ private:
     V4L2System& system_;
     // A camera plugged back in may come back on another node.
     Mutex<V4L2CameraIdentity> identity_;
+    // Changed on the worker only, under the lock, so that another thread may duplicate it.
+    std::mutex handleMutex_;
     int fd_;
     Mutex<State> state_;
     Mutex<Observations> observations_;

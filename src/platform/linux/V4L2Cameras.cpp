@@ -8,7 +8,11 @@ V4L2Cameras::V4L2Cameras(MainThreadQueue& queue, std::shared_ptr<V4L2System> sys
       monitor_(*system_, ownPID),
       mediaIO_(monitor_),
       framework_(queue, monitor_),
-      captureDevices_(monitor_) {}
+      captureDevices_(monitor_) {
+    monitor_.addPassHandler([handles = ownHandles_](const V4L2CameraMonitor::Cameras& cameras) {
+        handles->update(cameras);
+    });
+}
 
 V4L2Cameras::~V4L2Cameras() {
     // No pass may reach the services below while they go.

@@ -6,6 +6,7 @@
 #include "platform/linux/V4L2CameraMonitor.h"
 #include "platform/linux/V4L2DeviceFramework.h"
 #include "platform/linux/V4L2MediaIO.h"
+#include "platform/linux/V4L2OwnHandles.h"
 #include "platform/linux/V4L2System.h"
 
 namespace tavrin {
@@ -49,6 +50,8 @@ public:
     // For what must outlive the cameras: the USB service's objects live on in their controllers.
     const std::shared_ptr<V4L2System>& sharedSystem() const { return system_; }
     V4L2CameraMonitor& monitor() { return monitor_; }
+    // Shared for the same reason as the system.
+    const std::shared_ptr<V4L2OwnHandles>& ownHandles() const { return ownHandles_; }
     DeviceFramework& deviceFramework() { return framework_; }
     CaptureDeviceService& captureDevices() { return captureDevices_; }
     ObjectPropertyService& mediaIO() { return mediaIO_; }
@@ -56,6 +59,7 @@ public:
 private:
     std::shared_ptr<V4L2System> system_;
     V4L2CameraMonitor monitor_;
+    std::shared_ptr<V4L2OwnHandles> ownHandles_ = std::make_shared<V4L2OwnHandles>();
     V4L2MediaIO mediaIO_;
     V4L2DeviceFramework framework_;
     V4L2CaptureDeviceService captureDevices_;

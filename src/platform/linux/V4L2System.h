@@ -22,6 +22,9 @@ public:
     // A file descriptor, or -errno.
     virtual int open(const QString& path, int flags) = 0;
     virtual int close(int fd) = 0;
+    // Another descriptor of the same open file, sharing its state (a V4L2 handle's priority
+    // among it), or -errno.
+    virtual int duplicate(int fd) = 0;
     // The call's non-negative result (0 for every V4L2 request; the bytes moved for a usbfs
     // control transfer), or -errno.
     virtual int ioctl(int fd, unsigned long request, void* argument) = 0;

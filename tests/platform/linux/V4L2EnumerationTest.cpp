@@ -107,6 +107,7 @@ public:
 
     int open(const QString&, int) override { return 3; }
     int close(int) override { return 0; }
+    int duplicate(int) override { return -EBADF; }
     int ioctl(int, unsigned long request, void* argument) override {
         ++calls;
         if (!endless_ && random_() % 5000 == 0) {
