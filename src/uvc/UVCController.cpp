@@ -208,10 +208,12 @@ std::optional<UVCControl> UVCController::probeControl(std::uint8_t unitID, std::
     }
     auto get = [&](std::uint8_t request, std::int64_t fallback) {
         QByteArray buffer(qMax(byteCount, 0), '\0');
-        return sendRequest(interface, requestTypeGet, request, unitID, selector, number, buffer) ==
-                       IOReturnCode::success
-                   ? decodeUVCValue(buffer)
-                   : fallback;
+        const auto status =
+            sendRequest(interface, requestTypeGet, request, unitID, selector, number, buffer);
+        if (status == IOReturnCode::noDevice) {
+            noteDeviceGone();
+        }
+        return status == IOReturnCode::success ? decodeUVCValue(buffer) : fallback;
     };
     UVCControl control;
     control.unitID = unitID;

@@ -208,7 +208,7 @@ TEST_F(UVCOverV4L2Test, APluggedBackWebcamIsTheSameCameraAndItsControlsWorkAgain
     EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 90);
 }
 
-TEST_F(UVCOverV4L2Test, EditsReachTheCameraWhileWeHoldItsConfigurationLock) {
+TEST_F(UVCOverV4L2Test, EditsReachTheCameraWhileWeHoldItsConfigurationLockEvenAcrossAReplug) {
     auto* section = inspect(QStringLiteral("HD Pro Webcam C920"));
     ASSERT_NE(section, nullptr);
     const auto webcam = camera(QStringLiteral("HD Pro Webcam C920"));
@@ -216,18 +216,46 @@ TEST_F(UVCOverV4L2Test, EditsReachTheCameraWhileWeHoldItsConfigurationLock) {
     webcam->configurationLock().keepLocked();
     settle();
     ASSERT_TRUE(webcam->configurationLock().state().isLocked());
-    // Another program's handle is refused now; ours is not.
-    const int other = fake_->openAs(QStringLiteral("/dev/video0"), 4242, QStringLiteral("other"));
-    v4l2_control contrast{V4L2_CID_CONTRAST, 10};
-    EXPECT_EQ(fake_->ioctl(other, VIDIOC_S_CTRL, &contrast), -EBUSY);
-    fake_->close(other);
+    // Another program's change is refused while we hold it; ours are not.
+    const auto othersAreRefused = [&] {
+        const int other =
+            fake_->openAs(QStringLiteral("/dev/video0"), 4242, QStringLiteral("other"));
+        v4l2_control contrast{V4L2_CID_CONTRAST, 10};
+        const bool refused = fake_->ioctl(other, VIDIOC_S_CTRL, &contrast) == -EBUSY;
+        fake_->close(other);
+        return refused;
+    };
+    EXPECT_TRUE(othersAreRefused());
     ::testing::internal::CaptureStdout();
     emit section->slider(UVCControlID::brightness)->valueEdited(77);
     settle();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 77);
+
+    // Unplugged and back, still shown as locked: the lock is ours again.
+    const auto nodes =
+        FakeV4L2System::loadFixture(QStringLiteral(TAVRIN_FIXTURE_DIR "/uvc-webcams.json"));
+    ::testing::internal::CaptureStdout();
+    fake_->unplug(QStringLiteral("video0"));
+    const bool wentAway = settleUntil([&] { return !webcam->isConnected(); });
+    for (const auto& node : *nodes) {
+        if (node.name == QStringLiteral("video0") || node.name == QStringLiteral("video1")) {
+            fake_->plug(node);
+        }
+    }
+    const bool cameBack = settleUntil([&] { return webcam->isConnected(); });
+    ::testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(wentAway);
+    ASSERT_TRUE(cameBack);
+    EXPECT_TRUE(webcam->configurationLock().state().isLocked());
+    EXPECT_TRUE(othersAreRefused());
+    emit section->slider(UVCControlID::brightness)->valueEdited(66);
+    settle();
+    EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 66);
+
     webcam->configurationLock().unlock();
     settle();
+    EXPECT_FALSE(othersAreRefused());
 }
 
 }  // namespace

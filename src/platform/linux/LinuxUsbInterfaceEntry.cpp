@@ -105,8 +105,13 @@ std::unique_ptr<UsbControlRoute> LinuxUsbInterfaceEntry::openDriverRoute(std::ui
         v4l2_capability capability{};
         if (system_->ioctl(fd, VIDIOC_QUERYCAP, &capability) == 0 &&
             (capability.device_caps & V4L2_CAP_VIDEO_CAPTURE)) {
+            UvcV4L2Bridge::OwnHandle ownHandle;
+            if (ownHandles_) {
+                ownHandle = [handles = ownHandles_, path] { return handles->duplicate(path); };
+            }
             return std::make_unique<UvcV4L2Bridge>(system_, fd, path, number,
-                                                   videoControlUnits(bytes));
+                                                   videoControlUnits(bytes), own >= 0,
+                                                   std::move(ownHandle));
         }
         system_->close(fd);
     }

@@ -37,6 +37,11 @@ void UsbControlNode::close() {
     }
 }
 
+void UsbControlNode::adopt(int fd) {
+    close();
+    fd_ = fd;
+}
+
 void UsbControlNode::report(const QString& line) {
     if (line != lastLine_) {
         lastLine_ = line;

@@ -28,6 +28,8 @@ public:
     // 0 or -errno; -EBADF once closed, without reaching the system.
     int ioctl(unsigned long request, void* argument);
     void close();
+    // Goes on with `fd`, another open descriptor of the same node, in place of the one it had.
+    void adopt(int fd);
     // The status for a call that answered `result` (-errno). A failure a device would answer
     // with a stall is silent; ENODEV closes the node for good.
     IOReturn failed(const QString& call, int result);

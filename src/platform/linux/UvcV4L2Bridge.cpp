@@ -21,10 +21,26 @@ constexpr std::uint16_t maxControlLength = 4;
 }  // namespace
 
 UvcV4L2Bridge::UvcV4L2Bridge(std::shared_ptr<V4L2System> system, int fd, QString nodePath,
-                             std::uint8_t interfaceNumber, VideoControlUnits units)
+                             std::uint8_t interfaceNumber, VideoControlUnits units,
+                             bool onOwnHandle, OwnHandle ownHandle)
     : node_(std::move(system), fd, std::move(nodePath)),
       interfaceNumber_(interfaceNumber),
-      units_(std::move(units)) {}
+      units_(std::move(units)),
+      onOwnHandle_(onOwnHandle),
+      ownHandle_(std::move(ownHandle)) {}
+
+bool UvcV4L2Bridge::adoptOwnHandle() {
+    if (onOwnHandle_ || !ownHandle_) {
+        return false;
+    }
+    const int fd = ownHandle_();
+    if (fd < 0) {
+        return false;
+    }
+    node_.adopt(fd);
+    onOwnHandle_ = true;
+    return true;
+}
 
 void UvcV4L2Bridge::close() {
     std::lock_guard lock(mutex_);
@@ -107,7 +123,11 @@ IOReturn UvcV4L2Bridge::mappedRequest(const UvcV4L2Control& control, UsbDeviceRe
         } else {
             wanted.value = std::int32_t(value);
         }
-        if (const int result = node_.ioctl(VIDIOC_S_CTRL, &wanted); result != 0) {
+        int result = node_.ioctl(VIDIOC_S_CTRL, &wanted);
+        if (result == -EBUSY && adoptOwnHandle()) {
+            result = node_.ioctl(VIDIOC_S_CTRL, &wanted);
+        }
+        if (result != 0) {
             return node_.failed(QStringLiteral("VIDIOC_S_CTRL(%1)").arg(name), result);
         }
         request.completedLength = request.wLength;

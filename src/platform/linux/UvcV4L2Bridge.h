@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -20,9 +21,15 @@ namespace tavrin {
 // gone, the bridge closes it and answers noDevice without touching it again.
 class UvcV4L2Bridge final : public UsbControlRoute {
 public:
-    // Takes over `fd`, an open capture node of the interface's device.
+    // A descriptor of our own camera handle of the node, or -errno when we have none.
+    using OwnHandle = std::function<int()>;
+
+    // Takes over `fd`, an open capture node of the interface's device: a descriptor of our own
+    // camera handle when `onOwnHandle`. Otherwise a change the driver refuses as busy is tried
+    // once more on `ownHandle`, which may have come since (the lock we hold is that handle's).
     UvcV4L2Bridge(std::shared_ptr<V4L2System> system, int fd, QString nodePath,
-                  std::uint8_t interfaceNumber, VideoControlUnits units);
+                  std::uint8_t interfaceNumber, VideoControlUnits units, bool onOwnHandle = false,
+                  OwnHandle ownHandle = {});
 
     IOReturn controlRequest(UsbDeviceRequest& request) override;
     void close() override;
@@ -33,11 +40,15 @@ private:
                                   UsbDeviceRequest& request);
     // Writes `value` into the request's bytes, or reports that it doesn't fit.
     IOReturn answer(const UvcV4L2Control& control, std::int64_t value, UsbDeviceRequest& request);
+    // Moves to our own camera handle if not on it yet; whether it did.
+    bool adoptOwnHandle();
 
     std::mutex mutex_;
     UsbControlNode node_;
     const std::uint8_t interfaceNumber_;
     const VideoControlUnits units_;
+    bool onOwnHandle_;
+    const OwnHandle ownHandle_;
 };
 
 }  // namespace tavrin

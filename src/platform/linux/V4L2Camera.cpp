@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <cerrno>
 #include <future>
+#include <utility>
 
 #include "platform/linux/V4L2Mapping.h"
 #include "runtime/CurrentProcess.h"
@@ -65,6 +66,12 @@ void V4L2Camera::reconnect(V4L2CameraIdentity identity, int fd) {
             readActive(fresh);
             state = fresh;
         });
+        if (std::exchange(priorityToRetake_, false)) {
+            if (const auto error = takePriority()) {
+                qCWarning(lcV4L2Camera) << node() << "came back, but its configuration lock could "
+                                        << "not be taken again:" << error->localizedDescription;
+            }
+        }
     });
 }
 
@@ -235,6 +242,9 @@ void V4L2Camera::disconnect() {
         }
         worker_->setIdleStep({});
         endPreviews(V4L2PreviewStream::failureText(ENODEV));
+        // The configuration lock outlives the handle: it is taken again if the camera comes
+        // back before it is given up.
+        priorityToRetake_ = holdsPriority_;
         holdsPriority_ = false;
         change([&](State& state) {
             state.connected = false;
@@ -372,6 +382,7 @@ std::optional<CaptureError> V4L2Camera::takePriority() {
 }
 
 void V4L2Camera::releasePriority() {
+    priorityToRetake_ = false;
     if (!holdsPriority_ || fd_ < 0) {
         return;
     }

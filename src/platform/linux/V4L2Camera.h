@@ -172,6 +172,8 @@ private:
     Mutex<QList<std::shared_ptr<PreviewFrameMailbox>>> previews_;
     // Worker thread only.
     bool holdsPriority_ = false;
+    // Held when the camera went; taken again when it comes back.
+    bool priorityToRetake_ = false;
     std::unique_ptr<V4L2PreviewStream> stream_;
     // Last: its thread stops first, before anything it uses goes.
     std::unique_ptr<SerialWorker> worker_;

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/usbdevice_fs.h>
 #include <linux/videodev2.h>
@@ -13,7 +14,9 @@
 #include "platform/UsbVideoClass.h"
 #include "platform/fake/FakeV4L2System.h"
 #include "platform/linux/LinuxUsbService.h"
+#include "platform/linux/V4L2Camera.h"
 #include "platform/linux/V4L2Cameras.h"
+#include "platform/linux/V4L2OwnHandles.h"
 #include "runtime/CurrentProcess.h"
 #include "runtime/VirtualMainThreadQueue.h"
 #include "uvc/UVCControlTable.h"
@@ -139,7 +142,8 @@ TEST_F(LinuxUsbServiceTest, AnotherHandlesRecordPriorityRefusesWritesWithOneLine
     ASSERT_TRUE(controller);
     const auto control = brightness(*controller);
     ASSERT_TRUE(control);
-    const int recorder = fake_->openAs(QStringLiteral("/dev/video0"), 4242, QStringLiteral("obs"));
+    const int recorder =
+        fake_->openAs(QStringLiteral("/dev/video0"), 4242, QStringLiteral("recorder"));
     std::uint32_t priority = V4L2_PRIORITY_RECORD;
     ASSERT_EQ(fake_->ioctl(recorder, VIDIOC_S_PRIORITY, &priority), 0);
 
@@ -155,6 +159,36 @@ TEST_F(LinuxUsbServiceTest, AnotherHandlesRecordPriorityRefusesWritesWithOneLine
     fake_->close(recorder);
     EXPECT_TRUE(UVCController::setCurrent(*control, encodeUVCValue(10, 2)));
     EXPECT_EQ(UVCController::currentValue(*control), 10);
+}
+
+TEST_F(LinuxUsbServiceTest, AWriteRefusedAsBusyIsMadeAgainOnOurOwnHandleOnceWeHaveOne) {
+    auto handles = std::make_shared<V4L2OwnHandles>();
+    usb_ = std::make_unique<LinuxUsbService>(counting_, handles);
+    // Opened before our camera handle came: on a handle of its own.
+    const auto controller = UVCController::open(*usb_, webcamID);
+    ASSERT_TRUE(controller);
+    const auto control = brightness(*controller);
+    ASSERT_TRUE(control);
+    V4L2CameraIdentity identity;
+    identity.uniqueID = webcamID;
+    identity.node = QStringLiteral("/dev/video0");
+    const auto camera =
+        V4L2Camera::make(*fake_, identity, fake_->open(QStringLiteral("/dev/video0"), O_RDWR));
+    handles->update({camera});
+    ASSERT_FALSE(camera->lockForConfiguration());
+
+    const auto out = printed([&] {
+        EXPECT_TRUE(UVCController::setCurrent(*control, encodeUVCValue(10, 2)));
+        EXPECT_TRUE(UVCController::setCurrent(*control, encodeUVCValue(20, 2)));
+    });
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(UVCController::currentValue(*control), 20);
+    // Another program is still refused while we hold the lock.
+    const int other = fake_->openAs(QStringLiteral("/dev/video0"), 4242, QStringLiteral("other"));
+    v4l2_control contrast{V4L2_CID_CONTRAST, 10};
+    EXPECT_EQ(fake_->ioctl(other, VIDIOC_S_CTRL, &contrast), -EBUSY);
+    fake_->close(other);
+    camera->unlockForConfiguration();
 }
 
 TEST_F(LinuxUsbServiceTest, UnpluggedMidUseTheNodeClosesAndIsNeverTouchedAgain) {
