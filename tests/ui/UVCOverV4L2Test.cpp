@@ -191,12 +191,14 @@ TEST_F(UVCOverV4L2Test, APluggedBackWebcamIsTheSameCameraAndItsControlsWorkAgain
             fake_->plug(node);
         }
     }
-    const bool cameBack = settleUntil([&] { return webcam->isConnected(); });
+    // The camera's state and the cameras' list come each on their own way.
+    const bool cameBack = settleUntil([&] {
+        return webcam->isConnected() && webcam->availability() == SXAvailability::available();
+    });
     ::testing::internal::GetCapturedStdout();
     ASSERT_TRUE(wentAway);
     ASSERT_TRUE(cameBack);
     EXPECT_EQ(context_->deviceStore().cameraDiscovery().cameras().size(), cameraCount);
-    EXPECT_EQ(webcam->availability(), SXAvailability::available());
     EXPECT_FALSE(webcam->formats().isEmpty());
 
     // The section still shown opens the camera again and edits reach the new node.
@@ -248,14 +250,14 @@ TEST_F(UVCOverV4L2Test, EditsReachTheCameraWhileWeHoldItsConfigurationLockEvenAc
     ASSERT_TRUE(wentAway);
     ASSERT_TRUE(cameBack);
     EXPECT_TRUE(webcam->configurationLock().state().isLocked());
-    EXPECT_TRUE(othersAreRefused());
+    // The camera takes the priority back on its own thread, just after it says it is back.
+    EXPECT_TRUE(settleUntil(othersAreRefused));
     emit section->slider(UVCControlID::brightness)->valueEdited(66);
     settle();
     EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 66);
 
     webcam->configurationLock().unlock();
-    settle();
-    EXPECT_FALSE(othersAreRefused());
+    EXPECT_TRUE(settleUntil([&] { return !othersAreRefused(); }));
 }
 
 }  // namespace

@@ -66,6 +66,11 @@ void V4L2Camera::reconnect(V4L2CameraIdentity identity, int fd) {
             readActive(fresh);
             state = fresh;
         });
+    });
+}
+
+void V4L2Camera::retakeConfigurationLock() {
+    worker_->post([this] {
         if (std::exchange(priorityToRetake_, false)) {
             if (const auto error = takePriority()) {
                 qCWarning(lcV4L2Camera) << node() << "came back, but its configuration lock could "
@@ -246,14 +251,15 @@ void V4L2Camera::disconnect() {
         // back before it is given up.
         priorityToRetake_ = holdsPriority_;
         holdsPriority_ = false;
+        // Closed before anyone hears of it, so that no handle of ours outlives the news.
+        stream_.reset();
+        setHandle(-1);
         change([&](State& state) {
             state.connected = false;
             state.runningSomewhere = false;
             state.previewing = false;
             state.openers.clear();
         });
-        stream_.reset();
-        setHandle(-1);
     });
 }
 

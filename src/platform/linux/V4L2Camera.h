@@ -63,6 +63,9 @@ public:
     // The same camera is back, perhaps on another node: takes over `fd` as `make` does, and
     // reads the formats before returning. Whoever kept this object sees it connected again.
     void reconnect(V4L2CameraIdentity identity, int fd);
+    // After `reconnect`: takes the record priority again if we held it when the camera went
+    // and haven't given up the lock since.
+    void retakeConfigurationLock();
     // Another descriptor of our handle, for control calls that must be made with its priority
     // (ours while we hold the configuration lock), or -errno. Any thread; never waits on the
     // device.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/linux/V4L2Discovery.h"
 
@@ -99,6 +100,7 @@ std::shared_ptr<V4L2Camera> V4L2CameraMonitor::discover(const QString& nodeName)
 std::shared_ptr<V4L2Camera> V4L2CameraMonitor::revivedOrMade(V4L2CameraIdentity identity, int fd) {
     if (auto camera = gone_.take(identity.uniqueID)) {
         camera->reconnect(std::move(identity), fd);
+        revived_.append(camera);
         return camera;
     }
     return V4L2Camera::make(system_, std::move(identity), fd);
@@ -151,6 +153,11 @@ void V4L2CameraMonitor::pass() {
     }
     for (const auto& handler : handlers_) {
         handler(cameras);
+    }
+    // Only now, when every handler knows the camera again: whoever reaches it through us
+    // (the UVC controls) must be able to use the handle that holds the lock.
+    for (const auto& camera : std::exchange(revived_, {})) {
+        camera->retakeConfigurationLock();
     }
 }
 

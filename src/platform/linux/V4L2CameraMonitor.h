@@ -62,6 +62,8 @@ private:
     QHash<QString, QString> groupOfNode_;
     // Monitor thread only: the cameras that went, by unique ID.
     QHash<QString, std::shared_ptr<V4L2Camera>> gone_;
+    // Monitor thread only: the cameras revived during the current pass.
+    QList<std::shared_ptr<V4L2Camera>> revived_;
     Mutex<Cameras> cameras_;
     std::mutex passMutex_;
     std::condition_variable passDone_;
