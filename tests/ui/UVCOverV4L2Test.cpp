@@ -33,7 +33,8 @@ protected:
         const auto nodes =
             FakeV4L2System::loadFixture(QStringLiteral(TAVRIN_FIXTURE_DIR "/uvc-webcams.json"));
         ASSERT_TRUE(nodes);
-        fake_ = std::make_shared<FakeV4L2System>(*nodes);
+        nodes_ = *nodes;
+        fake_ = std::make_shared<FakeV4L2System>(nodes_);
         auto queue = std::make_unique<VirtualMainThreadQueue>();
         queue_ = queue.get();
         // No sound server answers there: the cameras come alone.
@@ -91,6 +92,24 @@ protected:
         }
         return false;
     }
+    // Unplugs the 1080p webcam (video0 and video1) and plugs it back; whether it went and came
+    // back. A refresh may run into the unplug and say so.
+    bool replugWebcam(const CameraDevice& webcam) {
+        ::testing::internal::CaptureStdout();
+        fake_->unplug(QStringLiteral("video0"));
+        const bool wentAway = settleUntil([&] { return !webcam.isConnected(); });
+        for (const auto& node : nodes_) {
+            if (node.name == QStringLiteral("video0") || node.name == QStringLiteral("video1")) {
+                fake_->plug(node);
+            }
+        }
+        // The camera's state and the cameras' list come each on their own way.
+        const bool cameBack = settleUntil([&] {
+            return webcam.isConnected() && webcam.availability() == SXAvailability::available();
+        });
+        ::testing::internal::GetCapturedStdout();
+        return wentAway && cameBack;
+    }
     static QStringList titles(UVCInspectorSection& section) {
         QStringList titles;
         for (auto* each : section.sections()) {
@@ -99,6 +118,7 @@ protected:
         return titles;
     }
 
+    QList<FakeV4L2NodeSpec> nodes_;
     std::shared_ptr<FakeV4L2System> fake_;
     VirtualMainThreadQueue* queue_ = nullptr;
     std::unique_ptr<AppContext> context_;
@@ -180,24 +200,7 @@ TEST_F(UVCOverV4L2Test, APluggedBackWebcamIsTheSameCameraAndItsControlsWorkAgain
     ASSERT_NE(section, nullptr);
     const auto webcam = camera(QStringLiteral("HD Pro Webcam C920"));
     const auto cameraCount = context_->deviceStore().cameraDiscovery().cameras().size();
-    const auto nodes =
-        FakeV4L2System::loadFixture(QStringLiteral(TAVRIN_FIXTURE_DIR "/uvc-webcams.json"));
-    // A refresh may run into the unplug and say so.
-    ::testing::internal::CaptureStdout();
-    fake_->unplug(QStringLiteral("video0"));
-    const bool wentAway = settleUntil([&] { return !webcam->isConnected(); });
-    for (const auto& node : *nodes) {
-        if (node.name == QStringLiteral("video0") || node.name == QStringLiteral("video1")) {
-            fake_->plug(node);
-        }
-    }
-    // The camera's state and the cameras' list come each on their own way.
-    const bool cameBack = settleUntil([&] {
-        return webcam->isConnected() && webcam->availability() == SXAvailability::available();
-    });
-    ::testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(wentAway);
-    ASSERT_TRUE(cameBack);
+    ASSERT_TRUE(replugWebcam(*webcam));
     EXPECT_EQ(context_->deviceStore().cameraDiscovery().cameras().size(), cameraCount);
     EXPECT_FALSE(webcam->formats().isEmpty());
 
@@ -235,20 +238,7 @@ TEST_F(UVCOverV4L2Test, EditsReachTheCameraWhileWeHoldItsConfigurationLockEvenAc
     EXPECT_EQ(fake_->controlValue(QStringLiteral("video0"), V4L2_CID_BRIGHTNESS), 77);
 
     // Unplugged and back, still shown as locked: the lock is ours again.
-    const auto nodes =
-        FakeV4L2System::loadFixture(QStringLiteral(TAVRIN_FIXTURE_DIR "/uvc-webcams.json"));
-    ::testing::internal::CaptureStdout();
-    fake_->unplug(QStringLiteral("video0"));
-    const bool wentAway = settleUntil([&] { return !webcam->isConnected(); });
-    for (const auto& node : *nodes) {
-        if (node.name == QStringLiteral("video0") || node.name == QStringLiteral("video1")) {
-            fake_->plug(node);
-        }
-    }
-    const bool cameBack = settleUntil([&] { return webcam->isConnected(); });
-    ::testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(wentAway);
-    ASSERT_TRUE(cameBack);
+    ASSERT_TRUE(replugWebcam(*webcam));
     EXPECT_TRUE(webcam->configurationLock().state().isLocked());
     // The camera takes the priority back on its own thread, just after it says it is back.
     EXPECT_TRUE(settleUntil(othersAreRefused));
