@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
     }
     auto fake = std::make_shared<FakeV4L2System>(*nodes);
     auto queue = std::make_unique<QtMainThreadQueue>();
-    auto platform =
-        LinuxPlatform::connect(*queue, QStringLiteral("unix:/nonexistent/tavrin"), 0ms, fake);
+    auto platform = LinuxPlatform::connect(*queue, QStringLiteral("unix:/nonexistent/tavrin"), 0ms,
+                                           {fake, std::nullopt});
     AppContext context(std::move(queue), std::move(platform));
     WindowState state;
     std::unique_ptr<CameraInspectorView> view;

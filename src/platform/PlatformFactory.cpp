@@ -36,8 +36,10 @@ std::unique_ptr<Platform> createPlatformWithCameraFixture(MainThreadQueue& queue
     if (!nodes) {
         return nullptr;
     }
+    // The fixture's cameras on this machine's sound server and displays.
     return LinuxPlatform::connect(queue, QString(), soundServerTimeout,
-                                  std::make_shared<FakeV4L2System>(std::move(*nodes)));
+                                  {std::make_shared<FakeV4L2System>(std::move(*nodes)),
+                                   LinuxDeviceSources::thisMachinesXDisplay()});
 }
 
 }  // namespace tavrin

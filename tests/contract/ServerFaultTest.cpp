@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "support/NoLocalDevices.h"
 #include "support/QtPrinters.h"
 
 #include "app/AppContext.h"
@@ -121,7 +122,7 @@ protected:
     bool connect(PrivateServer& server) {
         auto queue = std::make_unique<VirtualMainThreadQueue>();
         queue_ = queue.get();
-        auto platform = LinuxPlatform::connect(*queue_, server.server(), 5s);
+        auto platform = LinuxPlatform::connect(*queue_, server.server(), 5s, noLocalDevices());
         if (!platform) {
             return false;
         }
@@ -159,8 +160,8 @@ TEST_F(ServerFaultTest, ServerThatNeverAnswersGivesNoPlatformInTime) {
     VirtualMainThreadQueue queue;
 
     const auto started = std::chrono::steady_clock::now();
-    auto platform =
-        LinuxPlatform::connect(queue, QStringLiteral("unix:") + QString::fromUtf8(path), 500ms);
+    auto platform = LinuxPlatform::connect(queue, QStringLiteral("unix:") + QString::fromUtf8(path),
+                                           500ms, noLocalDevices());
     const auto elapsed = std::chrono::steady_clock::now() - started;
     ::close(listener);
 
@@ -172,7 +173,8 @@ TEST_F(ServerFaultTest, NoServerAtAllGivesNoPlatformAtOnce) {
     VirtualMainThreadQueue queue;
     const auto started = std::chrono::steady_clock::now();
     auto platform = LinuxPlatform::connect(
-        queue, QStringLiteral("unix:") + directory_.filePath(QStringLiteral("nothing")), 5s);
+        queue, QStringLiteral("unix:") + directory_.filePath(QStringLiteral("nothing")), 5s,
+        noLocalDevices());
     EXPECT_FALSE(platform);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 4s);
 }

@@ -1,5 +1,7 @@
 #include "contract/SoundServerDriver.h"
 
+#include "support/NoLocalDevices.h"
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -225,7 +227,8 @@ public:
     }
 
     std::unique_ptr<Platform> makePlatform(MainThreadQueue& queue) override {
-        return LinuxPlatform::connect(queue, server_, 5s);
+        // The sound server's devices alone, on any machine.
+        return LinuxPlatform::connect(queue, server_, 5s, noLocalDevices());
     }
 
     bool addSource(const QString& name, const QString& description) override {

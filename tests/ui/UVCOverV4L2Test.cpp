@@ -37,9 +37,9 @@ protected:
         fake_ = std::make_shared<FakeV4L2System>(nodes_);
         auto queue = std::make_unique<VirtualMainThreadQueue>();
         queue_ = queue.get();
-        // No sound server answers there: the cameras come alone.
-        auto platform =
-            LinuxPlatform::connect(*queue, QStringLiteral("unix:/nonexistent/tavrin"), 0ms, fake_);
+        // No sound server answers there and no X server is asked: the cameras come alone.
+        auto platform = LinuxPlatform::connect(*queue, QStringLiteral("unix:/nonexistent/tavrin"),
+                                               0ms, {fake_, std::nullopt});
         ASSERT_TRUE(platform);
         context_ = std::make_unique<AppContext>(std::move(queue), std::move(platform));
         settle();

@@ -1,7 +1,5 @@
 #include "platform/linux/LinuxPlatform.h"
 
-#include "platform/linux/DesktopSession.h"
-#include "platform/linux/LinuxV4L2System.h"
 #include "runtime/CurrentProcess.h"
 
 namespace tavrin {
@@ -14,7 +12,7 @@ constexpr std::chrono::milliseconds cameraDiscoveryTimeout{1000};
 }  // namespace
 
 LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server,
-                             std::shared_ptr<V4L2System> cameraSystem)
+                             LinuxDeviceSources sources)
     : connection_(std::make_unique<PulseConnection>(server)),
       audioHardware_(*connection_, currentProcessID()),
       microphoneFramework_(queue, *connection_),
@@ -22,8 +20,8 @@ LinuxPlatform::LinuxPlatform(MainThreadQueue& queue, const QString& server,
       audioCapture_(*connection_),
       processNames_(*connection_),
       rest_(queue),
-      displays_(isWaylandSession() ? nullptr : XRandrBackend::connect(queue, qgetenv("DISPLAY"))),
-      cameras_(queue, std::move(cameraSystem), currentProcessID()),
+      displays_(sources.xDisplay ? XRandrBackend::connect(queue, *sources.xDisplay) : nullptr),
+      cameras_(queue, std::move(sources.cameraSystem), currentProcessID()),
       usb_(std::make_shared<LinuxUsbService>(cameras_.sharedSystem(), cameras_.ownHandles())),
       captureDevices_(cameras_.captureDevices(), microphoneCaptureDevices_),
       framework_(cameras_.deviceFramework(), microphoneFramework_,
@@ -38,13 +36,9 @@ LinuxPlatform::~LinuxPlatform() {
 
 std::unique_ptr<LinuxPlatform> LinuxPlatform::connect(MainThreadQueue& queue, const QString& server,
                                                       std::chrono::milliseconds timeout,
-                                                      std::shared_ptr<V4L2System> cameraSystem) {
-    const bool hasCameras = cameraSystem || LinuxV4L2System::hasVideoNodes();
-    if (!cameraSystem) {
-        cameraSystem = std::make_shared<LinuxV4L2System>();
-    }
-    std::unique_ptr<LinuxPlatform> platform(
-        new LinuxPlatform(queue, server, std::move(cameraSystem)));
+                                                      LinuxDeviceSources sources) {
+    const bool hasCameras = sources.hasVideoNodes();
+    std::unique_ptr<LinuxPlatform> platform(new LinuxPlatform(queue, server, std::move(sources)));
     platform->cameras_.start(hasCameras ? cameraDiscoveryTimeout : std::chrono::milliseconds());
     // Each kind from its own backend: a machine without a sound server still has its cameras
     // and its X server's displays.

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/linux/FreedesktopSymbols.h"
+#include "platform/linux/LinuxDeviceSources.h"
 #include "platform/linux/LinuxProcessNames.h"
 #include "platform/linux/LinuxUsbService.h"
 #include "platform/linux/PulseAudioCapture.h"
@@ -23,20 +24,19 @@ namespace tavrin {
 // The platform of a Linux desktop: microphones, their audio hardware objects, capture and the
 // recording processes come from the sound server (PulseAudio, or PipeWire's pulse server);
 // cameras, their capture devices, preview and media I/O from V4L2. Displays come from the X
-// server's RandR extension when one answers at $DISPLAY, outside a Wayland session (there the
-// application puts Qt's screens in their place). USB devices and their video-control interfaces
-// come from sysfs, usbfs and the uvcvideo driver, over the cameras' system-call seam. Without an
-// X server, displays have no Linux backend: they are an empty in-memory platform's.
+// server's RandR extension when one answers at the sources' display (in a Wayland session
+// there is none: the application puts Qt's screens in their place). USB devices and their
+// video-control interfaces come from sysfs, usbfs and the uvcvideo driver, over the cameras'
+// system-call seam. Without an X server, displays have no Linux backend: they are an empty
+// in-memory platform's.
 class LinuxPlatform final : public Platform {
 public:
     // Connects to the sound server (`server` empty: the session's default) and finds the
-    // cameras and the X server's displays. Absent when the machine has none of them: no video
-    // node, no X server, and no sound server that answers with a complete state within
-    // `timeout`. With `cameraSystem`, the cameras and USB devices come from that seam (a fake
-    // device tree, say) instead of the kernel.
-    static std::unique_ptr<LinuxPlatform> connect(MainThreadQueue& queue, const QString& server,
-                                                  std::chrono::milliseconds timeout,
-                                                  std::shared_ptr<V4L2System> cameraSystem = {});
+    // cameras and displays of `sources`. Absent when there are none of them: no video node, no
+    // X server, and no sound server that answers with a complete state within `timeout`.
+    static std::unique_ptr<LinuxPlatform> connect(
+        MainThreadQueue& queue, const QString& server, std::chrono::milliseconds timeout,
+        LinuxDeviceSources sources = LinuxDeviceSources::thisMachine());
     ~LinuxPlatform() override;
 
     DeviceFramework& deviceFramework() override { return framework_; }
@@ -52,8 +52,7 @@ public:
     }
 
 private:
-    LinuxPlatform(MainThreadQueue& queue, const QString& server,
-                  std::shared_ptr<V4L2System> cameraSystem);
+    LinuxPlatform(MainThreadQueue& queue, const QString& server, LinuxDeviceSources sources);
 
     // Made first and stopped first of all in the destructor: no server callback reaches the
     // services below while they go.

@@ -173,10 +173,4 @@ void LinuxV4L2System::interruptWait() {
     [[maybe_unused]] const auto written = ::write(wakeFD_, &one, sizeof one);
 }
 
-bool LinuxV4L2System::hasVideoNodes() {
-    return !QDir(QStringLiteral("/dev"))
-                .entryList({QStringLiteral("video*")}, QDir::System | QDir::AllEntries)
-                .isEmpty();
-}
-
 }  // namespace tavrin

@@ -30,9 +30,6 @@ public:
     void waitForNodeActivity(std::chrono::milliseconds timeout) override;
     void interruptWait() override;
 
-    // Whether the machine has a video node at all: the platform is chosen by it.
-    static bool hasVideoNodes();
-
 private:
     // Reads what inotify has; whether any of it was about a video node.
     bool drainInotify();
