@@ -85,10 +85,20 @@ TEST(XServerFault, AServerThatGoesAwayLeavesEveryDisplayNotConnected) {
     };
     ASSERT_TRUE(runMainThreadUntil(mainThread, allGone, 8s));
     EXPECT_EQ(discovery.displays().size(), 3);
-    // Commands fail with a status, and nothing reaches the gone server.
-    EXPECT_NE(discovery.displays().last()->setOrigin(10, 10), DisplayErrorCode::success);
-    EXPECT_NE(discovery.makeMain(*discovery.displays().last()), DisplayErrorCode::success);
+    // Commands are refused as meant for a server that is gone, before any request would be
+    // made, and change nothing.
+    const auto& last = *discovery.displays().last();
+    const auto frame = last.frame();
+    const auto eventsBefore = context.eventLog().events(last.uuid()).size();
+    EXPECT_EQ(discovery.displays().last()->setOrigin(10, 10), DisplayErrorCode::invalidConnection);
+    EXPECT_EQ(discovery.makeMain(*discovery.displays().last()),
+              DisplayErrorCode::invalidConnection);
     discovery.displays().first()->refreshScreenProperties();
+    runMainThreadUntil(
+        mainThread, [] { return false; }, 200ms);
+    EXPECT_EQ(last.frame(), frame);
+    EXPECT_EQ(context.eventLog().events(last.uuid()).size(), eventsBefore);
+    EXPECT_EQ(discovery.displays().first()->availability(), SXAvailability::notConnected());
 }
 
 }  // namespace

@@ -87,6 +87,9 @@ DisplayError XRandrDisplayServices::cancelConfiguration(DisplayConfiguration con
 }
 
 DisplayError XRandrDisplayServices::setPrimaryDisplay(DisplayID display) {
+    if (!state_.isServerConnected) {
+        return DisplayErrorCode::invalidConnection;
+    }
     if (!state_.output(display)) {
         return DisplayErrorCode::illegalArgument;
     }
