@@ -148,16 +148,39 @@ TEST_F(CameraPreviewSectionTest, FramesThatDontMatchAreDrawnOrSkippedNeverReadPa
     EXPECT_EQ(view.framesSkipped(), 2);
     EXPECT_FALSE(view.hasFrame());
 
-    // A frame of another size than the format's is simply drawn at its own size.
+    // A frame of another size than the format's is drawn at its own aspect, each row read from
+    // its own stride: a red, a green and a blue row, each followed by padding that is never
+    // shown.
     PreviewFrame odd;
     odd.size = QSize(7, 3);
     odd.layout = PreviewFrame::Layout::rgb24;
-    odd.bytesPerLine = 21;
-    odd.pixels = QByteArray(63, '\x7f');
+    odd.bytesPerLine = 24;
+    const QList<QRgb> rows{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+    for (const auto row : rows) {
+        for (int x = 0; x < 7; ++x) {
+            odd.pixels.append(char(qRed(row))).append(char(qGreen(row))).append(char(qBlue(row)));
+        }
+        odd.pixels.append(3, '\xff');
+    }
     view.setFrame(odd);
     EXPECT_TRUE(view.hasFrame());
     QImage image(view.size(), QImage::Format_ARGB32);
-    view.render(&image);
+    image.fill(Qt::transparent);
+    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QRectF picture = CameraPreviewView::fittedRect({7, 3}, QRectF(view.rect()));
+    const int column = int(picture.left() + picture.width() / 14);  // the first pixel's middle
+    for (int row = 0; row < 3; ++row) {
+        const QColor seen =
+            image.pixel(column, int(picture.top() + picture.height() * (row * 2 + 1) / 6));
+        const QColor wanted = QColor(rows[row]);
+        EXPECT_LE(std::abs(seen.red() - wanted.red()) + std::abs(seen.green() - wanted.green()) +
+                      std::abs(seen.blue() - wanted.blue()),
+                  24)
+            << "row " << row << ": " << seen.name().toStdString();
+    }
+    // The picture keeps its aspect: the bands above and below it stay unpainted.
+    EXPECT_EQ(qAlpha(image.pixel(view.width() / 2, int(picture.top()) - 2)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(view.width() / 2, int(picture.bottom()) + 2)), 0);
 
     EXPECT_EQ(CameraPreviewView::fittedRect({1920, 1080}, {0, 0, 400, 400}),
               QRectF(0, 87.5, 400, 225));

@@ -259,7 +259,10 @@ TEST_F(MainWindowTest, CustomizingTheToolbarPersistsAndReachesEveryWindow) {
 }
 
 TEST_F(MainWindowTest, SubtitleShowsTheCamerasFormatAndRateWhenKnown) {
+    auto* window = open();
     const auto camera = webcam();
+    window->currentTab()->state().setSelection(camera->uuid());
+    env_.settleAll();
     auto device = env_.fake().fakeCaptureDevices().fakeDevice(camera->id());
     ASSERT_TRUE(device);
     auto format = std::make_shared<CaptureDeviceFormat>();
@@ -274,14 +277,16 @@ TEST_F(MainWindowTest, SubtitleShowsTheCamerasFormatAndRateWhenKnown) {
                        state.activeVideoMinFrameDuration = MediaTime::invalid();
                    });
     env_.settleAll();
-    EXPECT_EQ(WindowTitle::of(camera->entry()).subtitle,
-              QStringLiteral("Available \u2022 1920 \u00d7 1080"));
+    // The open window follows the selected camera's changes, not only the title's text.
+    EXPECT_EQ(window->subtitle(), QStringLiteral("Available \u2022 1920 \u00d7 1080"));
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("HD Pro Webcam \u2014 Available \u2022 1920 \u00d7 1080"));
     device->change({CaptureKeyPath::activeVideoMinFrameDuration},
                    [&](FakeCaptureDeviceState& state) {
                        state.activeVideoMinFrameDuration = MediaTime::make(1001, 30000);
                    });
     env_.settleAll();
-    EXPECT_EQ(WindowTitle::of(camera->entry()).text(),
+    EXPECT_EQ(window->windowTitle(),
               QStringLiteral("HD Pro Webcam \u2014 Available \u2022 1920 \u00d7 1080 @ 30 fps"));
     EXPECT_EQ(WindowTitle::of(std::nullopt).text(), QStringLiteral("Tavrin"));
 }

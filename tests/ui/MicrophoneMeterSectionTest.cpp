@@ -28,6 +28,24 @@ using Content = MicrophoneMeterSection::Content;
 
 namespace {
 
+// The view as painted over nothing: its own pixels only.
+QImage rendered(QWidget& widget) {
+    QImage image(widget.size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+int mostOpaqueAlpha(const QImage& image, const QRect& area) {
+    int most = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            most = std::max(most, qAlpha(image.pixel(x, y)));
+        }
+    }
+    return most;
+}
+
 CaptureFormat audioFormat(std::uint32_t channels) {
     auto format = std::make_shared<CaptureDeviceFormat>();
     format->mediaSubtype = linearPCMFormat;
@@ -100,7 +118,6 @@ TEST_F(MicrophoneMeterSectionTest, OffItShowsOutlinedSilentBarsAFadedScaleAndEna
     ASSERT_EQ(view->content(), Content::meter);
     EXPECT_EQ(view->levelsView()->levels(), (QList<ChannelLevel>{{}, {}}));
     EXPECT_FALSE(view->levelsView()->isMeterEnabled());
-    EXPECT_EQ(ScaleColumn::opacity(false), 0.3);
     EXPECT_EQ(view->levelsView()->readouts().texts(),
               (QList<QString>{QStringLiteral("\u2014\u221e"), QStringLiteral("\u2014\u221e")}));
     EXPECT_EQ(view->statusLabel()->text(), QStringLiteral("Meter is off."));
@@ -115,8 +132,17 @@ TEST_F(MicrophoneMeterSectionTest, OffItShowsOutlinedSilentBarsAFadedScaleAndEna
     EXPECT_EQ(qAlpha(image.pixel(10, 75)), 0);
     EXPECT_GT(qAlpha(image.pixel(0, 75)), 0);
 
+    // The scale's labels and marks are painted at 30 % of their strength while the meter is
+    // off, and at full strength once it runs.
+    const QRect scaleArea(0, 0, int(ScaleColumn::frameWidth()),
+                          int(MeterLevelsView::topInset + MeterLevelsView::barHeight + 6));
+    const int faded = mostOpaqueAlpha(rendered(*view->levelsView()), scaleArea);
+
     QTest::mouseClick(view->enableButton(), Qt::LeftButton);
     env_.settleAll();
+    const int full = mostOpaqueAlpha(rendered(*view->levelsView()), scaleArea);
+    ASSERT_GT(full, 100);
+    EXPECT_NEAR(double(faded) / full, 0.3, 0.05);
     EXPECT_TRUE(state_.isMicrophoneMeterEnabled());
     EXPECT_TRUE(view->isMeterRunning());
     EXPECT_FALSE(view->enableButton()->isVisible());
@@ -173,10 +199,35 @@ TEST_F(MicrophoneMeterSectionTest, GarbageLevelsAndChangingChannelCountsPaintWit
     EXPECT_EQ(ChannelBar::drawable(nan), 0);
     EXPECT_EQ(ChannelBar::drawable(inf), 1);
     EXPECT_EQ(ChannelBar::drawable(-inf), 0);
-    // Painting the hostile levels must stay inside the image.
-    QImage image(view->levelsView()->sizeHint(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    view->levelsView()->render(&image);
+    // Each bar paints what its level means, and nothing outside its own rectangle: a NaN or
+    // negative level is an empty track, an infinite one a full bar, an infinite peak a marker at
+    // the top.
+    auto* levels = view->levelsView();
+    levels->resize(levels->sizeHint());
+    const QImage image = rendered(*levels);
+    const QPalette palette = levels->palette();
+    const int top = int(MeterLevelsView::topInset);
+    const int middle = top + int(MeterLevelsView::barHeight / 2);
+    const auto barLeft = [](int bar) {
+        return int(MeterLevelsView::readoutInset() +
+                   bar * (ChannelBar::width + MeterLevelsView::barSpacing));
+    };
+    const auto centre = [&](int bar) { return barLeft(bar) + int(ChannelBar::width / 2); };
+    EXPECT_LT(qAlpha(image.pixel(centre(0), middle)), 128);
+    EXPECT_EQ(QColor(image.pixel(centre(0), top)).rgb(), redColor(palette).rgb());
+    EXPECT_EQ(QColor(image.pixel(centre(1), middle)).rgb(),
+              tintColor(StatusTint::green, palette).rgb());
+    EXPECT_EQ(QColor(image.pixel(centre(1), top)).rgb(), redColor(palette).rgb());
+    EXPECT_LT(qAlpha(image.pixel(centre(2), middle)), 128);
+    for (int bar = 0; bar < 3; ++bar) {
+        EXPECT_EQ(mostOpaqueAlpha(image, QRect(barLeft(bar), 0, int(ChannelBar::width), top)), 0)
+            << "above bar " << bar;
+        const int gap = barLeft(bar) + int(ChannelBar::width) + 1;
+        EXPECT_EQ(mostOpaqueAlpha(image, QRect(gap, top, int(MeterLevelsView::barSpacing) - 2,
+                                               int(MeterLevelsView::barHeight))),
+                  0)
+            << "beside bar " << bar;
+    }
     view->meter().ingest({{0.5, 0.5, 0.5}});
     env_.settleAll();
     EXPECT_EQ(view->levelsView()->levels().size(), 1);

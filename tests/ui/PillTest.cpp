@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include "ui/InfoPill.h"
 #include "ui/MutedPill.h"
+#include "ui/StatusColors.h"
 #include "ui/StatusPill.h"
 
 namespace tavrin {
@@ -19,11 +22,43 @@ TEST(PillGeometryTest, ContentIsPaddedAndCentredOnTheTallerPart) {
     EXPECT_EQ(tall.text.center().y(), tall.leading.center().y());
 }
 
-TEST(PillTest, StatusPillShowsTheLabelAndExplainsItInTheTooltip) {
+QImage rendered(QWidget& widget) {
+    widget.resize(widget.sizeHint());
+    QImage image(widget.size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+// Whether the image has a pixel of the colour, alpha included, within a tolerance for the
+// text's antialiasing.
+bool hasPixelNear(const QImage& image, const QRect& area, QColor colour) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor seen = QColor::fromRgba(image.pixel(x, y));
+            if (std::abs(seen.red() - colour.red()) + std::abs(seen.green() - colour.green()) +
+                    std::abs(seen.blue() - colour.blue()) +
+                    std::abs(seen.alpha() - colour.alpha()) <=
+                80) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST(PillTest, StatusPillPaintsItsTintAndLabelAndExplainsItInTheTooltip) {
     DeviceStatus status{QStringLiteral("Available"), StatusTint::green, {}, false};
     StatusPill pill(status);
-    EXPECT_EQ(pill.text(), QStringLiteral("Available"));
-    EXPECT_TRUE(pill.symbolName().isEmpty());
+    const QColor green = tintColor(StatusTint::green, pill.palette());
+    auto image = rendered(pill);
+    auto geometry = pill.geometryForContent();
+    // The dot is the tint; the capsule around it a faint wash of it; the label is drawn.
+    EXPECT_EQ(QColor(image.pixel(geometry.leading.center())).rgb(), green.rgb());
+    const QColor wash =
+        QColor::fromRgba(image.pixel(geometry.leading.left() - 3, image.height() / 2));
+    EXPECT_NEAR(wash.alpha(), 255 * 0.12, 2);
+    EXPECT_TRUE(hasPixelNear(image, geometry.text, pill.palette().color(QPalette::WindowText)));
     const int narrow = pill.sizeHint().width();
 
     pill.setStatus({QStringLiteral("Not connected"), StatusTint::secondary,
@@ -31,7 +66,14 @@ TEST(PillTest, StatusPillShowsTheLabelAndExplainsItInTheTooltip) {
     EXPECT_EQ(pill.text(), QStringLiteral("Not connected"));
     EXPECT_EQ(pill.toolTip(), QStringLiteral("Reconnect the device."));
     EXPECT_GT(pill.sizeHint().width(), narrow);
-    EXPECT_EQ(pill.sizeHint(), pill.geometryForContent().size);
+    image = rendered(pill);
+    geometry = pill.geometryForContent();
+    EXPECT_EQ(image.size(), geometry.size);
+    const QColor secondary = tintColor(StatusTint::secondary, pill.palette());
+    EXPECT_EQ(QColor(image.pixel(geometry.leading.center())).rgb(), secondary.rgb());
+    // The longer label is painted whole: its last letters reach the end of its place.
+    const QRect tail(geometry.text.right() - 8, geometry.text.top(), 8, geometry.text.height());
+    EXPECT_TRUE(hasPixelNear(image, tail, pill.palette().color(QPalette::WindowText)));
 }
 
 TEST(PillTest, InfoAndMutedPillsLeadWithTheirSymbols) {
