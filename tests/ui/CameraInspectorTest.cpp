@@ -157,6 +157,19 @@ TEST_F(CameraInspectorTest, NoEffectsNoSection) {
     EXPECT_FALSE(shown(view->section(QStringLiteral("Video Effects")), view.get()));
 }
 
+TEST_F(CameraInspectorTest, AFormatChosenWithTheKeyboardReachesTheCamera) {
+    auto [capture, camera] =
+        plug(withFormats({videoFormat(1280, 720, "420v"), videoFormat(1920, 1080, "420v")}));
+    auto view = inspect(camera);
+    view->show();
+    QTest::keyClick(view->formatPicker(), Qt::Key_Down);
+    env_.settleAll();
+    ASSERT_TRUE(capture->activeFormat());
+    EXPECT_EQ(capture->activeFormat()->width, 1920);
+    EXPECT_EQ(view->formatPicker()->currentIndex(), 1);
+    EXPECT_FALSE(view->alert());
+}
+
 TEST_F(CameraInspectorTest, AFailedFormatChangeAlertsOnceAndOKClearsIt) {
     auto [capture, camera] =
         plug(withFormats({videoFormat(1280, 720, "420v"), videoFormat(1920, 1080, "420v")}));

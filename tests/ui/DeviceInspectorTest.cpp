@@ -207,8 +207,7 @@ TEST_F(MicrophoneInspectorTest, SeveralRatesArePickedAndTheChoiceReachesTheDevic
     ASSERT_TRUE(picker->isVisibleTo(&view));
     ASSERT_EQ(picker->count(), 2);
     EXPECT_EQ(picker->currentText(), QStringLiteral("48000 Hz"));
-    picker->setCurrentIndex(0);
-    emit picker->activated(0);
+    QTest::keyClick(picker, Qt::Key_Up);
     env_.settleAll();
     EXPECT_EQ(microphone->sampleRate(), 44100.0);
     EXPECT_EQ(picker->currentText(), QStringLiteral("44100 Hz"));

@@ -48,8 +48,12 @@ protected:
         }
         return all;
     }
+    // Types into the filter field over what it holds, as a user does.
     void search(const QString& text) {
-        sidebar_->searchField()->setText(text);
+        auto* field = sidebar_->searchField();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
         env_.settleAll();
     }
     DeviceStore& store() { return env_.context().deviceStore(); }
@@ -107,7 +111,8 @@ TEST_F(SidebarTest, EscapeClearsTheFieldThenOnlyLeavesIt) {
 TEST_F(SidebarTest, ChoosingARowSelectsTheDeviceAndSectionsCantBeSelected) {
     auto* view = sidebar_->outlineView();
     const auto headset = model().index(1, 0, model().index(1, 0));
-    view->selectionModel()->select(headset, QItemSelectionModel::ClearAndSelect);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(headset).center());
+    env_.settleAll();
     const auto chosen = state_.selection();
     EXPECT_EQ(chosen, store().microphoneDiscovery().microphones()[1]->uuid());
 

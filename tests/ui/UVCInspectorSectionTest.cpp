@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 
 #include "support/UvcFixtures.h"
 #include "ui/InspectorRow.h"
@@ -119,6 +121,41 @@ TEST_F(UVCInspectorSectionTest, AWriteIsClampedForTheDeviceWhileTheRowShowsTheDr
     queue_.advance(1s);
     settle();
     EXPECT_EQ(slider->readout(), QStringLiteral("255"));
+}
+
+TEST_F(UVCInspectorSectionTest, KeysAndClicksOnTheRowsWriteTheDevice) {
+    auto& view = open();
+    auto* brightness = view.slider(ID::brightness);
+    QTest::keyClick(brightness->slider(), Qt::Key_End);
+    settle();
+    EXPECT_EQ(deviceValue(ID::brightness), std::int64_t(brightness->upper()));
+    QTest::keyClick(brightness->slider(), Qt::Key_Home);
+    settle();
+    EXPECT_EQ(deviceValue(ID::brightness), std::int64_t(brightness->lower()));
+
+    // A click on the read-out opens it for typing; Return writes the number.
+    QTest::mouseClick(brightness->readoutLabel(), Qt::LeftButton);
+    ASSERT_TRUE(brightness->isEditing());
+    brightness->editor()->selectAll();
+    QTest::keyClicks(brightness->editor(), QStringLiteral("42"));
+    QTest::keyClick(brightness->editor(), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(brightness->isEditing());
+    EXPECT_EQ(deviceValue(ID::brightness), 42);
+
+    auto* frequency = view.picker(ID::powerLineFrequency);
+    ASSERT_EQ(frequency->currentText(), QStringLiteral("50 Hz"));
+    QTest::keyClick(frequency, Qt::Key_Up);
+    settle();
+    EXPECT_EQ(deviceValue(ID::powerLineFrequency), 0);  // "Disabled"
+    EXPECT_EQ(frequency->currentText(), QStringLiteral("Disabled"));
+
+    auto* focusAuto = view.toggle(ID::focusAuto);
+    ASSERT_TRUE(focusAuto);
+    const auto focusAutoBefore = deviceValue(ID::focusAuto);
+    QTest::keyClick(focusAuto, Qt::Key_Space);
+    settle();
+    EXPECT_NE(deviceValue(ID::focusAuto), focusAutoBefore);
 }
 
 TEST_F(UVCInspectorSectionTest, BoundsReportedUpsideDownStillGiveAUsableSlider) {
