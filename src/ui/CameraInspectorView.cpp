@@ -21,6 +21,7 @@
 #include "ui/InspectorSection.h"
 #include "ui/InspectorSliderRow.h"
 #include "ui/InspectorWidgets.h"
+#include "ui/RetiredWidget.h"
 #include "ui/StatusColors.h"
 #include "ui/UVCInspectorSection.h"
 #include "ui/UiFonts.h"
@@ -492,8 +493,7 @@ void CameraInspectorView::refreshOpeners() {
         return;
     }
     openers_ = std::move(openers);
-    qDeleteAll(openerRows_);
-    openerRows_.clear();
+    retireWidgets(openerRows_);
     openedBy_->setVisible(!openers_.isEmpty());
     for (const auto& opener : openers_) {
         auto* pid = makeValueLabel(QStringLiteral("PID ") + QString::number(opener.pid),

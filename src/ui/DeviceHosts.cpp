@@ -9,6 +9,7 @@
 #include "ui/EventLogPane.h"
 #include "ui/InspectorView.h"
 #include "ui/PlaceholderView.h"
+#include "ui/RetiredWidget.h"
 #include "ui/SelectedDevice.h"
 #include "ui/SymbolIcons.h"
 #include "ui/UiFonts.h"
@@ -68,8 +69,7 @@ void CanvasHost::rebuild() {
     if (canvas_ && entry && entry->id() == canvas_->entry().id()) {
         return;
     }
-    delete canvas_;
-    canvas_ = nullptr;
+    retireWidget(std::exchange(canvas_, nullptr));
     if (!entry || !page_) {
         return;
     }
@@ -104,8 +104,7 @@ void LogHost::showPane() {
     if (!page_ || (pane_ && entry && entry->id() == pane_->model()->entry().id())) {
         return;
     }
-    delete pane_;
-    pane_ = nullptr;
+    retireWidget(std::exchange(pane_, nullptr));
     if (entry) {
         pane_ = new EventLogPane(store_.eventLog(), store_, *entry, page_);
         page_->layout()->addWidget(pane_);
@@ -137,8 +136,7 @@ QWidget* InspectorHost::makePage() {
 }
 
 void InspectorHost::rebuild() {
-    delete inspector_;
-    inspector_ = nullptr;
+    retireWidget(std::exchange(inspector_, nullptr));
     const auto& entry = selected()->entry();
     if (!entry || !page_) {
         return;

@@ -19,6 +19,7 @@
 #include "ui/InspectorSection.h"
 #include "ui/InspectorSliderRow.h"
 #include "ui/InspectorWidgets.h"
+#include "ui/RetiredWidget.h"
 #include "ui/UiFonts.h"
 
 namespace tavrin {
@@ -244,8 +245,7 @@ void MicrophoneInspectorView::showInputSources() {
     if (shown == wanted) {
         return;
     }
-    qDeleteAll(sourceRows_);
-    sourceRows_.clear();
+    retireWidgets(sourceRows_);
     for (const auto& source : sources) {
         auto* sourceRow =
             new InspectorRow(source.inputSourceID, FontRole::footnote, TextStyle::secondary);
@@ -291,8 +291,7 @@ void MicrophoneInspectorView::refreshClients() {
 }
 
 void MicrophoneInspectorView::showClients() {
-    qDeleteAll(clientRows_);
-    clientRows_.clear();
+    retireWidgets(clientRows_);
     capturedBy_->setVisible(!captureClients_.isEmpty());
     for (const auto& client : captureClients_) {
         auto* value = new QWidget;

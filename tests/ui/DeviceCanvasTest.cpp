@@ -182,6 +182,10 @@ TEST(CanvasHostTest, ASelectionBuildsItsKindsPageAndOnlyAnotherSelectionReplaces
     EXPECT_EQ(host.canvas(), first.data());
 
     state.setSelection(store.microphoneDiscovery().microphones().first()->uuid());
+    // Off the screen at once, deleted once the event loop runs.
+    ASSERT_FALSE(first.isNull());
+    EXPECT_FALSE(first->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
     ASSERT_NE(host.canvas(), nullptr);
     EXPECT_NE(host.canvas()->microphoneView(), nullptr);

@@ -260,6 +260,7 @@ TEST(InspectorHostTest, ANewSelectionBuildsANewInspectorAndResizingKeepsIt) {
     EXPECT_EQ(host.inspector(), camera);
 
     state.setSelection(store.microphoneDiscovery().microphones().first()->uuid());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
     ASSERT_NE(host.inspector(), nullptr);
     EXPECT_NE(host.inspector()->microphoneView(), nullptr);
