@@ -1,8 +1,10 @@
 #include "ui/AppDelegate.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "ui/EditorEscapeFilter.h"
 #include "ui/MainWindowController.h"
 #include "ui/Settings.h"
 #include "ui/ToolbarConfiguration.h"
@@ -11,7 +13,9 @@
 namespace tavrin {
 
 AppDelegate::AppDelegate(AppContext& context, QObject* parent)
-    : QObject(parent), context_(context), toolbarConfiguration_(new ToolbarConfiguration(this)) {}
+    : QObject(parent), context_(context), toolbarConfiguration_(new ToolbarConfiguration(this)) {
+    QCoreApplication::instance()->installEventFilter(new EditorEscapeFilter(this));
+}
 
 AppDelegate::~AppDelegate() {
     // Deleting a window removes it from the list.

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -15,10 +19,16 @@
 #include "catalogue/DeviceStore.h"
 #include "display/DisplayDevice.h"
 #include "ui/AppDelegate.h"
+#include "ui/AudioHogModeSection.h"
 #include "ui/DeviceHosts.h"
+#include "ui/EventLogPane.h"
+#include "ui/EventLogView.h"
+#include "ui/InspectorSliderRow.h"
 #include "ui/MainSplitController.h"
 #include "ui/MainWindowController.h"
+#include "ui/MicrophoneInspectorView.h"
 #include "ui/Settings.h"
+#include "ui/SidebarViewController.h"
 #include "ui/ToolbarConfiguration.h"
 #include "ui/ToolbarCustomizeDialog.h"
 #include "ui/ToolbarItems.h"
@@ -289,6 +299,68 @@ TEST_F(MainWindowTest, SubtitleShowsTheCamerasFormatAndRateWhenKnown) {
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("HD Pro Webcam \u2014 Available \u2022 1920 \u00d7 1080 @ 30 fps"));
     EXPECT_EQ(WindowTitle::of(std::nullopt).text(), QStringLiteral("Tavrin"));
+}
+
+TEST_F(MainWindowTest, AFocusedFieldKeepsEscapeWhileExclusiveAccessIsHeld) {
+    env_.fake().fakeAudioHardware().addDevice({.uid = QStringLiteral("BuiltInMicrophoneDevice")});
+    env_.settleAll();
+    auto* window = open();
+    window->show();
+    QApplication::setActiveWindow(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    const auto microphone = store().microphoneDiscovery().microphones()[0];
+    env_.log().record(QStringLiteral("a line to select"), QStringLiteral("Test"),
+                      microphone->uuid());
+    window->currentTab()->state().setSelection(microphone->uuid());
+    env_.settleAll();
+    auto* hog = window->findChild<AudioHogModeSection*>();
+    ASSERT_TRUE(hog);
+    hog->takeButton()->click();
+    env_.settleAll();
+    const auto held = [&] { return hog->releaseButton()->isVisibleTo(hog); };
+    // A button's shortcut clicks it as an animated click, a moment after the key.
+    const auto settleAfterEscape = [&] {
+        QTest::qWait(250);
+        env_.settleAll();
+    };
+    ASSERT_TRUE(held());
+
+    // The filter field clears.
+    auto* filter = window->findChild<SidebarViewController*>()->searchField();
+    filter->setFocus();
+    QTest::keyClicks(filter, QStringLiteral("zz"));
+    QTest::keyClick(filter, Qt::Key_Escape);
+    settleAfterEscape();
+    EXPECT_TRUE(filter->text().isEmpty());
+    EXPECT_TRUE(held());
+
+    // A slider's typed value is discarded.
+    auto* volume = window->findChild<MicrophoneInspectorView*>()->volumeRow();
+    volume->startEditing();
+    ASSERT_TRUE(volume->isEditing());
+    volume->editor()->setFocus();
+    QTest::keyClick(volume->editor(), Qt::Key_Escape);
+    settleAfterEscape();
+    EXPECT_FALSE(volume->isEditing());
+    EXPECT_TRUE(held());
+
+    // The log's row field closes.
+    auto* log = window->findChild<EventLogPane*>()->view();
+    log->edit(log->model()->index(log->model()->rowCount() - 1, 0));
+    QPointer<QLineEdit> field = log->viewport()->findChild<QLineEdit*>();
+    ASSERT_TRUE(field);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Escape);
+    settleAfterEscape();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(field.isNull());
+    EXPECT_TRUE(held());
+
+    // Outside a field, Escape gives the microphone back.
+    hog->releaseButton()->setFocus();
+    QTest::keyClick(hog->releaseButton(), Qt::Key_Escape);
+    settleAfterEscape();
+    EXPECT_FALSE(held());
 }
 
 }  // namespace
