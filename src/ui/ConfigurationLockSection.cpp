@@ -90,7 +90,7 @@ void ConfigurationLockSection::refresh() {
         status_->setText(counting ? QStringLiteral("Auto-unlocks in %1 s").arg(state.remaining)
                                   : QStringLiteral("Held indefinitely"));
         explanation_->setText(
-            QStringLiteral("Other processes calling for the device's configuration lock on this ") +
+            QStringLiteral("Other processes that try to take the configuration lock of this ") +
             deviceLabel_ + QStringLiteral(" will fail until we release the lock."));
     } else {
         title_->setText(QStringLiteral("Configuration is unlocked"));

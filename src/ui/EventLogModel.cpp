@@ -45,8 +45,6 @@ private:
     QString text_;
 };
 
-const auto lineSeparator = QStringLiteral("  ");
-
 }  // namespace
 
 EventLogModel::EventLogModel(DeviceEventLog& log, DeviceStore& store, DeviceEntry entry,
@@ -104,9 +102,12 @@ const DeviceEvent& EventLogModel::event(int row) const {
     return eventsOf(place.device).at(place.index);
 }
 
+EventLogRow EventLogModel::row(int row) const {
+    return EventLogRow{event(row)};
+}
+
 QString EventLogModel::line(int row) const {
-    const auto& shown = event(row);
-    return DeviceEventLog::timestampText(shown.timestamp) + lineSeparator + shown.message;
+    return this->row(row).line();
 }
 
 QVariant EventLogModel::data(const QModelIndex& index, int role) const {
@@ -117,7 +118,7 @@ QVariant EventLogModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return line(index.row());
         case timestampTextRole:
-            return DeviceEventLog::timestampText(event(index.row()).timestamp);
+            return row(index.row()).timestampText();
         case messageRole:
         case Qt::ToolTipRole:  // a long message is elided in its row
             return event(index.row()).message;
@@ -205,7 +206,7 @@ QString EventLogModel::copyText(const QItemSelection& selection) const {
             }
             first = false;
             text += timestamps.text(shown.timestamp);
-            text += lineSeparator;
+            text += EventLogRow::separator;
             text += shown.message;
         }
         next = std::max(next, bottom + 1);

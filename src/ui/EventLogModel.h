@@ -10,6 +10,7 @@
 
 #include "catalogue/DeviceEntry.h"
 #include "catalogue/DeviceEvent.h"
+#include "ui/EventLogRow.h"
 
 namespace tavrin {
 
@@ -52,6 +53,7 @@ public:
     const DeviceEvent& event(int row) const;
     // "HH:mm:ss.SSS  message", as a copied line reads.
     QString line(int row) const;
+    EventLogRow row(int row) const;
     // The lines of the selected rows in display order joined by line feeds; every row's with an
     // empty selection. Empty when nothing is shown.
     QString copyText(const QItemSelection& selection) const;

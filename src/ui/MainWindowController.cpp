@@ -200,7 +200,9 @@ void MainWindowController::refresh() {
             button->setEnabled(item.enabled);
         }
         strip_->setTinted(item.identifier, item.on);
+        // The View menu's item is offered exactly when the toolbar's button is.
         if (auto* action = actions_.value(QString::fromLatin1(item.action))) {
+            action->setEnabled(item.enabled);
             action->setChecked(item.on);
         }
     }

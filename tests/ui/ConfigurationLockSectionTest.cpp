@@ -54,8 +54,8 @@ TEST_F(ConfigurationLockSectionTest, CountsDownFromTenToOneThenUnlocksItselfOnce
     EXPECT_TRUE(device_.capture->isLockedByUs());
     EXPECT_EQ(section_.title(), QStringLiteral("Configuration locked"));
     EXPECT_EQ(section_.explanation(),
-              QStringLiteral("Other processes calling for the device's configuration lock on "
-                             "this camera will fail until we release the lock."));
+              QStringLiteral("Other processes that try to take the configuration lock of this "
+                             "camera will fail until we release the lock."));
     EXPECT_FALSE(shows(section_.lockButton()));
     EXPECT_TRUE(shows(section_.keepLockedButton()));
     EXPECT_TRUE(shows(section_.unlockButton()));

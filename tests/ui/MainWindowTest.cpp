@@ -143,6 +143,10 @@ TEST_F(MainWindowTest, TheToolbarFollowsTheSelectedKindAndTheSwitches) {
     EXPECT_TRUE(enabled(window, cameraPreviewToggle));
     EXPECT_FALSE(enabled(window, cameraMirrorToggle));  // the preview is off
     EXPECT_FALSE(enabled(window, microphoneMeterToggle));
+    // The View menu's items follow the buttons.
+    EXPECT_TRUE(window->action(QStringLiteral("toggleCameraPreview"))->isEnabled());
+    EXPECT_FALSE(window->action(QStringLiteral("toggleCameraMirror"))->isEnabled());
+    EXPECT_FALSE(window->action(QStringLiteral("toggleMicrophoneMeter"))->isEnabled());
     window->toggleCameraPreview();
     env_.settleAll();
     EXPECT_TRUE(enabled(window, cameraMirrorToggle));
@@ -157,6 +161,10 @@ TEST_F(MainWindowTest, TheToolbarFollowsTheSelectedKindAndTheSwitches) {
     state.setSelection({});
     env_.settleAll();
     EXPECT_FALSE(enabled(window, microphoneMeterToggle));
+    for (const auto* item :
+         {"toggleCameraPreview", "toggleCameraMirror", "toggleMicrophoneMeter"}) {
+        EXPECT_FALSE(window->action(QString::fromLatin1(item))->isEnabled()) << item;
+    }
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tavrin"));
 }
 
