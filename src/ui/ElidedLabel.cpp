@@ -1,5 +1,11 @@
 #include "ui/ElidedLabel.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+
 namespace tavrin {
 
 ElidedLabel::ElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(parent), mode_(mode) {
@@ -23,6 +29,29 @@ QSize ElidedLabel::minimumSizeHint() const {
 void ElidedLabel::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
     elide();
+}
+
+void ElidedLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy) && isElided() && hasSelectedText()) {
+        copyFullText();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
+    if (!isElided() || !(textInteractionFlags() & Qt::TextSelectableByMouse)) {
+        QLabel::contextMenuEvent(event);
+        return;
+    }
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Copy"), this, &ElidedLabel::copyFullText);
+    menu.exec(event->globalPos());
+}
+
+void ElidedLabel::copyFullText() const {
+    QGuiApplication::clipboard()->setText(fullText_);
 }
 
 void ElidedLabel::elide() {

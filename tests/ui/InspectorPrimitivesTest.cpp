@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +10,7 @@
 #include <QTest>
 #include <cmath>
 
+#include "ui/ElidedLabel.h"
 #include "ui/InspectorRow.h"
 #include "ui/InspectorSection.h"
 #include "ui/InspectorSliderRow.h"
@@ -232,6 +235,29 @@ TEST(InspectorRowTest, ALongLabelIsCutToItsColumnAndKeptInTheTooltip) {
     EXPECT_EQ(label->width(), InspectorRow::labelWidth);
     EXPECT_TRUE(label->text().endsWith(QChar(0x2026)));
     EXPECT_EQ(label->toolTip(), row.label());
+}
+
+TEST(ElidedLabelTest, CopyingACutValueCopiesItWhole) {
+    const QString id =
+        QStringLiteral("0x1420000046d0825-a-very-long-unique-identifier-of-a-camera");
+    ElidedLabel label(Qt::ElideMiddle);
+    label.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label.setFullText(id);
+    label.resize(80, 20);
+    label.show();
+    ASSERT_TRUE(label.isElided());
+    ASSERT_TRUE(label.text().contains(QStringLiteral("\u2026")));
+    QGuiApplication::clipboard()->clear();
+    label.setSelection(0, int(label.text().size()));
+    QTest::keyClick(&label, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), id);
+
+    // A value that fits copies as QLabel copies it.
+    label.resize(2000, 20);
+    ASSERT_FALSE(label.isElided());
+    label.setSelection(0, 4);
+    QTest::keyClick(&label, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), id.left(4));
 }
 
 }  // namespace
