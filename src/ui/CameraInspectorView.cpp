@@ -133,6 +133,9 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     addRow(video, new InspectorRow(QStringLiteral("Format"), formatPicker_));
     frameRate_ = new InspectorSliderRow(QStringLiteral("Frame Rate"), 0, 1);
     addRow(video, frameRate_);
+    frameRatePicker_ = makePicker(QStringLiteral("Frame Rate"));
+    frameRatePickerRow_ =
+        addRow(video, new InspectorRow(QStringLiteral("Frame Rate"), frameRatePicker_));
     colorSpacePicker_ = makePicker(QStringLiteral("Color Space"));
     colorSpaceText_ = makeValueLabel({}, FontRole::footnote, TextStyle::secondary);
     addRow(video, new InspectorRow(QStringLiteral("Color Space"),
@@ -213,6 +216,11 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     connect(frameRate_, &InspectorSliderRow::valueEdited, this, [this](double fps) {
         if (fps > 0) {
             report(camera_->setFrameDuration(frameDuration(fps)));
+        }
+    });
+    connect(frameRatePicker_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < pickedFrameDurations_.size()) {
+            report(camera_->setFrameDuration(pickedFrameDurations_[index]));
         }
     });
     connect(colorSpacePicker_, &QComboBox::activated, this, [this](int index) {
@@ -349,8 +357,14 @@ void CameraInspectorView::refreshFormat() {
     formatPicker_->setEnabled(!c.formats().isEmpty() && c.entry().status().isActive);
 
     const auto& format = c.activeFormat();
-    const bool hasRange = format && !format->frameRateRanges.isEmpty();
+    const qsizetype rangeCount = format ? format->frameRateRanges.size() : 0;
+    const bool hasRange = rangeCount == 1;
     frameRate_->setVisible(hasRange);
+    frameRatePickerRow_->setVisible(rangeCount >= 2);
+    if (rangeCount >= 2) {
+        showFrameRateChoices(*format, c.activeMinFrameDuration());
+        frameRatePicker_->setEnabled(c.entry().status().isActive);
+    }
     if (hasRange) {
         const auto& range = format->frameRateRanges.first();
         const double upper = std::max(range.minFrameRate, range.maxFrameRate);
@@ -483,6 +497,30 @@ void CameraInspectorView::scheduleOpenerRefresh() {
             self->scheduleOpenerRefresh();
         }
     });
+}
+
+// Each range of the format is one choice, at its fastest rate: V4L2 gives a webcam's discrete
+// intervals as one-rate ranges. The choice writes the range's own frame duration, exactly.
+void CameraInspectorView::showFrameRateChoices(const CaptureDeviceFormat& format,
+                                               const MediaTime& active) {
+    auto ranges = format.frameRateRanges;
+    std::stable_sort(ranges.begin(), ranges.end(),
+                     [](const auto& a, const auto& b) { return a.maxFrameRate > b.maxFrameRate; });
+    QList<MediaTime> durations;
+    QStringList titles;
+    int current = -1;
+    for (const auto& range : ranges) {
+        if (durations.contains(range.minFrameDuration)) {
+            continue;
+        }
+        if (range.minFrameDuration == active) {
+            current = int(durations.size());
+        }
+        durations.append(range.minFrameDuration);
+        titles.append(CameraText::frameRate(range.minFrameDuration));
+    }
+    pickedFrameDurations_ = durations;
+    setPickerItems(frameRatePicker_, titles, current);
 }
 
 // Like a microphone's capture clients: a row per process, its name and PID.

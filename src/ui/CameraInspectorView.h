@@ -52,7 +52,10 @@ public:
     InspectorSection* section(const QString& title) const { return index_.section(title); }
     InspectorRow* row(const QString& label) const { return index_.row(label); }
     QComboBox* formatPicker() const { return formatPicker_; }
+    // A format with one range of rates has a slider over it (disabled for a single rate); one
+    // with several (a webcam's discrete rates) has a picker of them, fastest first.
     InspectorSliderRow* frameRateRow() const { return frameRate_; }
+    QComboBox* frameRatePicker() const { return frameRatePicker_; }
     QComboBox* colorSpacePicker() const { return colorSpacePicker_; }
     QComboBox* modePicker(const QString& label) const;
     QCheckBox* centerStageSwitch() const { return centerStage_; }
@@ -82,6 +85,7 @@ private:
     void refreshPreferred();
     void report(const std::optional<ConfigurationError>& error);
     void scheduleOpenerRefresh();
+    void showFrameRateChoices(const CaptureDeviceFormat& format, const MediaTime& active);
     void refreshOpeners();
 
     AppContext& context_;
@@ -94,6 +98,10 @@ private:
     ElidedLabel* uniqueID_;
     QComboBox* formatPicker_;
     InspectorSliderRow* frameRate_;
+    QComboBox* frameRatePicker_;
+    InspectorRow* frameRatePickerRow_;
+    // The frame duration each of the picker's items writes.
+    QList<MediaTime> pickedFrameDurations_;
     QComboBox* colorSpacePicker_;
     QLabel* colorSpaceText_;
     QList<QComboBox*> modePickers_;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QTest>
+
 #include <linux/videodev2.h>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -143,6 +146,41 @@ TEST_F(UVCOverV4L2Test, EachFixtureWebcamShowsTheSectionsItsDriverOffers) {
         ASSERT_NE(section, nullptr) << name.toStdString();
         EXPECT_EQ(titles(*section), sections) << name.toStdString();
     }
+}
+
+// The 1080p webcam offers seven discrete rates at 640 × 480, as V4L2 lists its intervals: a
+// picker of them, and the one picked is the interval the driver is given.
+TEST_F(UVCOverV4L2Test, AWebcamsDiscreteRatesArePickedAndTheExactIntervalIsSet) {
+    ASSERT_NE(inspect(QStringLiteral("HD Pro Webcam C920")), nullptr);
+    const auto webcam = camera(QStringLiteral("HD Pro Webcam C920"));
+    auto* picker = view_->frameRatePicker();
+    ASSERT_TRUE(picker->isVisibleTo(view_.get()));
+    EXPECT_FALSE(view_->frameRateRow()->isVisibleTo(view_.get()));
+    QStringList rates;
+    for (int item = 0; item < picker->count(); ++item) {
+        rates.append(picker->itemText(item));
+    }
+    EXPECT_EQ(rates,
+              (QStringList{"30 fps", "24 fps", "20 fps", "15 fps", "10 fps", "7.5 fps", "5 fps"}));
+    EXPECT_EQ(picker->currentText(), QStringLiteral("30 fps"));
+
+    // Three steps down, a step at a time as a hand makes them: 15 fps, which is 1/15 s.
+    for (const auto* rate : {"24 fps", "20 fps", "15 fps"}) {
+        QTest::keyClick(picker, Qt::Key_Down);
+        EXPECT_TRUE(settleUntil([&] { return picker->currentText() == QLatin1String(rate); }))
+            << rate;
+    }
+    EXPECT_TRUE(
+        settleUntil([&] { return webcam->activeMinFrameDuration() == MediaTime::make(1, 15); }));
+    EXPECT_EQ(picker->currentText(), QStringLiteral("15 fps"));
+    // A rate whose interval is no unit fraction: 7.5 fps is 2/15 s.
+    for (const auto* rate : {"10 fps", "7.5 fps"}) {
+        QTest::keyClick(picker, Qt::Key_Down);
+        EXPECT_TRUE(settleUntil([&] { return picker->currentText() == QLatin1String(rate); }))
+            << rate;
+    }
+    EXPECT_TRUE(
+        settleUntil([&] { return webcam->activeMinFrameDuration() == MediaTime::make(2, 15); }));
 }
 
 TEST_F(UVCOverV4L2Test, AnEditBecomesAV4L2ControlCallAndTheRefreshShowsWhatTheDriverKept) {
