@@ -11,19 +11,41 @@
 #                                                   `TAVRIN --list` and `--events` (build/src/tavrin)
 #   bash scripts/vivid-vm.sh probe                  what the driver answers a second handle
 #
-# The guest is qemu with TCG (KVM only where it actually runs a guest), an initramfs of static
-# busybox, vivid and its modules, v4l2-ctl, and BINARY with every library ldd lists. Its serial
-# console is echoed here. A boot that fails, times out or ends without the program's exit
-# status exits non-zero. The kernel and modules taken from the kernel package and the built
-# images are cached in .cache/vivid-vm; remove it to take a newer kernel. Run from anywhere, as
-# root on Debian 12, after scripts/install-deps.sh.
+# The guest is qemu, an initramfs of static busybox, vivid and its modules, v4l2-ctl, and BINARY
+# with every library ldd lists. Its serial console is echoed here. The cached kernel and modules
+# taken from the kernel package and the built images are in .cache/vivid-vm; remove it to take a
+# newer kernel. Run from anywhere, as root on Debian 12, after scripts/install-deps.sh.
 #
-# Environment: VIVID_VM_TIMEOUT (seconds for the whole guest, default 280), VIVID_VM_OPTIONS
-# (vivid's module options, default n_devs=2), VIVID_VM_CPUS (2), VIVID_VM_MEMORY (MiB, 1024),
-# VIVID_VM_ACCEL (auto, tcg or kvm), VIVID_VM_CACHE (the cache folder), VIVID_VM_GADGET (1: also a
-# UVC webcam on the machine's own USB bus, a configfs gadget over USB/IP bound to uvcvideo,
-# made by vivid-vm/uvc-gadget.sh before the program starts, which then has TAVRIN_UVC_GADGET=1;
-# a gadget that doesn't come up fails the run).
+# The machine runs under TCG unless KVM is asked for. Some hosts offer a /dev/kvm that boots a
+# kernel's first lines and then dies inside KVM ("KVM internal error", "emulation failure") with
+# qemu hanging on, so a KVM run is a speed-up, never something a result may depend on: a KVM run
+# whose guest fails (an internal error on the console, no exit marker, or a silent console) is
+# booted once more under TCG in the same invocation. A program that gives a status, even a
+# failing one, is not retried: only a guest that failed is.
+#
+# The console is watched while the machine runs: the machine is stopped at an internal error, at
+# the limit, when the first line takes longer than VIVID_VM_FIRST_LINE s (the kernel boots with
+# `quiet`, so the first line is init's), or when the console stays silent for VIVID_VM_SILENCE s
+# after it. The guest commands here print as they go, well within that: the longest quiet
+# stretch is probe.sh's 40 frames at 5 fps (about 8 s); the contract suites print each test as it
+# starts and ends, and none waits more than 10 s.
+#
+# Exits with the program's status; any other failure (a boot that fails, times out, goes silent
+# or ends without the program's exit status, a GoogleTest run that failed, ran nothing or skipped
+# a test) exits non-zero. Every failure ends with one line, `vivid-vm: FAILED: REASON`, the
+# last on stderr, such as "guest died: KVM internal error", "no output for 30 s" or "2 tests
+# failed"; REASON is also written to the file VIVID_VM_REASON_FILE names, if set.
+#
+# Environment: VIVID_VM_TIMEOUT (seconds for one boot of the guest, default 280), VIVID_VM_SILENCE
+# (seconds the console may stay silent after its first line, 30), VIVID_VM_FIRST_LINE (seconds
+# until the first line, 120), VIVID_VM_OPTIONS (vivid's module options, default n_devs=2),
+# VIVID_VM_CPUS (2), VIVID_VM_MEMORY (MiB, 1024), VIVID_VM_ACCEL (tcg, the default; kvm, with the
+# retry under TCG; or auto, which is kvm unless a KVM run already failed here since the host
+# booted, as noted in ${TMPDIR:-/tmp}, and tcg then), VIVID_VM_CACHE (the cache folder),
+# VIVID_VM_REASON_FILE (see above), VIVID_VM_GADGET (1: also a UVC webcam on the machine's own
+# USB bus, a configfs gadget over USB/IP bound to uvcvideo, made by vivid-vm/uvc-gadget.sh before
+# the program starts, which then has TAVRIN_UVC_GADGET=1; a gadget that doesn't come up fails
+# the run).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -31,16 +53,25 @@ repo=$(dirname "$here")
 guest=$here/vivid-vm
 cache=${VIVID_VM_CACHE:-$repo/.cache/vivid-vm}
 limit=${VIVID_VM_TIMEOUT:-280}
+silence=${VIVID_VM_SILENCE:-30}
+first_line=${VIVID_VM_FIRST_LINE:-120}
 vivid_options=${VIVID_VM_OPTIONS:-n_devs=2}
 cpus=${VIVID_VM_CPUS:-2}
 memory=${VIVID_VM_MEMORY:-1024}
-accel=${VIVID_VM_ACCEL:-auto}
+accel=${VIVID_VM_ACCEL:-tcg}
 with_gadget=${VIVID_VM_GADGET:-0}
+reason_file=${VIVID_VM_REASON_FILE:-}
 marker='@@vivid-vm exit status'
 
 say() { echo "vivid-vm: $*" >&2; }
+# Names why the run failed in one line, last on stderr and in VIVID_VM_REASON_FILE, so whoever
+# ran it can say which step failed and why without reading the whole console.
+failed() {
+    say "FAILED: $1"
+    [[ -z $reason_file ]] || echo "$1" >"$reason_file"
+}
 die() {
-    say "$*"
+    failed "$*"
     exit 1
 }
 
@@ -49,8 +80,31 @@ usage() {
     exit 2
 }
 
+case $accel in
+tcg | kvm | auto) ;;
+*) die "VIVID_VM_ACCEL is tcg, kvm or auto, not $accel" ;;
+esac
+
+# The running machine's qemu, stopped by its PID on every way out.
+qemu_pid=
+qemu_status=
+stop_machine() {
+    [[ -n $qemu_pid ]] || return 0
+    # TERM lets qemu close its files; a qemu stuck in KVM gets KILL after 5 s.
+    kill -TERM "$qemu_pid" 2>/dev/null || true
+    local waited
+    for ((waited = 0; waited < 50; waited++)); do
+        kill -0 "$qemu_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -KILL "$qemu_pid" 2>/dev/null || true
+    qemu_status=0
+    wait "$qemu_pid" 2>/dev/null || qemu_status=$?
+    qemu_pid=
+}
+
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'stop_machine; rm -rf "$work"' EXIT
 mkdir -p "$cache"
 # Runs at the same time share the cache: one prepares while the others wait, and all boot freely.
 exec 9>"$cache/lock"
@@ -219,7 +273,9 @@ prepare_base() {
     fi
     key=$( (
         echo "$kernel_dir"
-        sha "$0" "$guest"/* "$busybox" "$v4l2ctl"
+        # Only the folder's own files: its subfolders hold test helpers that never enter the image.
+        find "$guest" -maxdepth 1 -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum | cut -c1-64
+        sha "$0" "$busybox" "$v4l2ctl"
     ) | sha)
     base=$cache/base-$key.cpio
     [[ -f $base ]] && return
@@ -298,26 +354,105 @@ prepare() {
     flock -u 9
 }
 
-# KVM only where it runs a guest: some hosts offer /dev/kvm and then fail inside qemu or never
-# start the guest. The verdict is kept until the host reboots, for every checkout alike.
-kvm_usable() {
-    [[ -c /dev/kvm && -r /dev/kvm && -w /dev/kvm ]] || return 1
-    local verdicts=${TMPDIR:-/tmp} verdict
-    verdict=$verdicts/vivid-vm-kvm-$(cat /proc/sys/kernel/random/boot_id)
-    if [[ ! -f $verdict ]]; then
-        # In a subshell, so the shell's own report of a qemu that aborted goes to the log too.
-        (timeout -k 5 20 qemu-system-x86_64 -accel kvm -cpu host -m 256 -nodefaults -display none \
-            -no-reboot -serial stdio -kernel "$kernel_dir/vmlinux" \
-            -append "console=ttyS0 earlyprintk=ttyS0 panic=-1" </dev/null) >"$work/kvm.log" 2>&1 || true
-        if grep -q 'Linux version' "$work/kvm.log"; then echo yes; else echo no; fi >"$verdict"
-    fi
-    find "$verdicts" -maxdepth 1 -name 'vivid-vm-kvm-*' ! -path "$verdict" -delete
-    [[ $(cat "$verdict") == yes ]]
+# What KVM did on this host since it booted, for every checkout alike: "no" once a KVM run failed
+# where TCG then ran the same guest. `auto` goes straight to TCG then; `kvm` tries again anyway.
+kvm_verdict() {
+    echo "${TMPDIR:-/tmp}/vivid-vm-kvm-$(cat /proc/sys/kernel/random/boot_id)"
+}
+kvm_failed_here() {
+    local verdict
+    verdict=$(kvm_verdict)
+    find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'vivid-vm-kvm-*' ! -path "$verdict" -delete 2>/dev/null || true
+    [[ -f $verdict && $(cat "$verdict") == no ]]
 }
 
-# Boots the machine with the base image, an optional payload and the command; echoes the
-# console to stdout and to $work/console.log, and sets guest_status to the command's status.
-# Exits when the machine gives no status.
+# Boots the machine once under the accelerator given (tcg or kvm), echoes the console to stdout
+# and keeps it in $work/console.log. Sets guest_status from the exit marker and `elapsed`, or
+# returns 1 with why in `reason`.
+run_machine() {
+    local kind=$1 acceleration raw=$work/console.raw
+    case $kind in
+    tcg) acceleration=(-accel tcg -cpu max) ;;
+    kvm) acceleration=(-accel kvm -cpu host) ;;
+    esac
+    say "booting $kind with ${cpus} CPUs, ${memory} MiB, vivid $vivid_options$([[ $with_gadget != 1 ]] || echo ", the UVC gadget"); at most ${limit} s, ${silence} s of silence"
+    reason=
+    : >"$raw"
+    local started=$SECONDS
+    # In the background, so the console can be watched while it runs. qemu stays in this
+    # script's process group, so an interrupt of the whole run reaches it too; it starts no
+    # processes of its own, so its PID is all there is to stop.
+    # no_timer_check: a busy host makes the emulated timer look broken to the kernel's check.
+    qemu-system-x86_64 "${acceleration[@]}" -smp "$cpus" -m "$memory" \
+        -nodefaults -no-user-config -display none -no-reboot -serial stdio \
+        -kernel "$kernel_dir/vmlinux" -initrd "$work/initrd" \
+        -append "console=ttyS0 quiet panic=-1 no_timer_check rdinit=/init" \
+        </dev/null >"$raw" 2>&1 &
+    qemu_pid=$!
+    # Echoes the console as it comes, line by line, without the serial line's carriage returns;
+    # tail ends once qemu has gone and it has read the rest.
+    tail -n +1 -s 0.5 --pid="$qemu_pid" -f "$raw" | sed -u 's/\r//g' &
+    local echo_pid=$!
+
+    # Once a second: the console file tells all, so there is nothing to poll faster for.
+    local now size heard=0 heard_at=$SECONDS died waited
+    while kill -0 "$qemu_pid" 2>/dev/null; do
+        sleep 1
+        now=$SECONDS
+        if grep -aq "$marker [0-9]*@@" "$raw"; then
+            # init powers off right after the marker; a machine that lingers has still told.
+            for ((waited = 0; waited < 10; waited++)); do
+                kill -0 "$qemu_pid" 2>/dev/null || break
+                sleep 1
+            done
+            break
+        fi
+        # qemu prints these when KVM gives up on the guest, and then hangs instead of exiting.
+        # Under TCG the same words could only be the program's own.
+        if [[ $kind == kvm ]] &&
+            died=$(grep -aoE -m1 'KVM internal error|emulation failure|KVM: entry failed' "$raw"); then
+            reason="guest died: $died"
+            break
+        fi
+        if ((now - started >= limit)); then
+            say "the machine did not finish within ${limit} s"
+            reason="no marker within ${limit} s"
+            break
+        fi
+        # What the guest printed: qemu's own warnings are no sign of life from the guest.
+        size=$(grep -av '^qemu-system-x86_64:' "$raw" | wc -c)
+        if ((size != heard)); then
+            heard=$size
+            heard_at=$now
+        fi
+        if ((heard == 0 && now - started >= first_line)); then
+            reason="no output within ${first_line} s of the start"
+            break
+        fi
+        if ((heard > 0 && now - heard_at >= silence)); then
+            reason="no output for ${silence} s"
+            break
+        fi
+    done
+    [[ -z $reason ]] || say "stopping the machine: $reason"
+    stop_machine
+    wait "$echo_pid" 2>/dev/null || true
+    tr -d '\r' <"$raw" >"$work/console.log"
+    cp "$work/console.log" "$cache/last-console.log"
+    elapsed=$((SECONDS - started))
+    [[ -z $reason ]] || return 1
+    guest_status=$(sed -n "s/.*$marker \([0-9]*\)@@.*/\1/p" "$work/console.log" | tail -1)
+    if [[ -z $guest_status ]]; then
+        local complaint
+        complaint=$(grep -a '^qemu-system-x86_64:' "$work/console.log" | tail -1) || true
+        reason="no marker: qemu exited with $qemu_status${complaint:+ ($complaint)}"
+        return 1
+    fi
+}
+
+# Boots the machine with the base image, an optional payload and the command, under KVM first
+# where asked and under TCG once more if the guest fails there; sets guest_status to the
+# command's status. Exits when no boot gives a status.
 boot() {
     local command_line=$1 payload_archive=${2:-}
     local root=$work/run
@@ -329,38 +464,36 @@ boot() {
     # shellcheck disable=SC2086 # the payload is one path or none
     cat "$base" $payload_archive "$work/run.cpio" >"$work/initrd"
 
-    local acceleration
+    local attempts=(tcg)
     case $accel in
-    tcg) acceleration=(-accel tcg -cpu max) ;;
-    kvm) acceleration=(-accel kvm -cpu host) ;;
-    auto) if kvm_usable; then acceleration=(-accel kvm -cpu host); else acceleration=(-accel tcg -cpu max); fi ;;
-    *) die "VIVID_VM_ACCEL is auto, tcg or kvm, not $accel" ;;
-    esac
-    say "booting ${acceleration[1]} with ${cpus} CPUs, ${memory} MiB, vivid $vivid_options$([[ $with_gadget != 1 ]] || echo ", the UVC gadget"); at most ${limit} s"
-
-    local started=$SECONDS qemu_status
-    set +e
-    # no_timer_check: a busy host makes the emulated timer look broken to the kernel's check.
-    timeout -k 10 "$limit" qemu-system-x86_64 "${acceleration[@]}" -smp "$cpus" -m "$memory" \
-        -nodefaults -no-user-config -display none -no-reboot -serial stdio \
-        -kernel "$kernel_dir/vmlinux" -initrd "$work/initrd" \
-        -append "console=ttyS0 quiet panic=-1 no_timer_check rdinit=/init" \
-        </dev/null 2>&1 | tr -d '\r' | tee "$work/console.log"
-    qemu_status=${PIPESTATUS[0]}
-    set -e
-    cp "$work/console.log" "$cache/last-console.log"
-    local elapsed=$((SECONDS - started)) status
-    status=$(sed -n "s/.*$marker \([0-9]*\)@@.*/\1/p" "$work/console.log" | tail -1)
-    if [[ -z $status ]]; then
-        if ((qemu_status == 124)); then
-            say "the machine did not finish within ${limit} s"
+    kvm) attempts=(kvm tcg) ;;
+    auto)
+        if kvm_failed_here; then
+            say "a KVM run failed on this host since it booted; TCG only"
         else
-            say "the machine stopped without the program's exit status (qemu exit $qemu_status)"
+            attempts=(kvm tcg)
         fi
-        exit 1
-    fi
-    say "the machine ran ${elapsed} s; the program exited with $status"
-    guest_status=$status
+        ;;
+    esac
+    local attempt kind kvm_failed=
+    for ((attempt = 0; attempt < ${#attempts[@]}; attempt++)); do
+        kind=${attempts[attempt]}
+        if run_machine "$kind"; then
+            say "the machine ran ${elapsed} s under $kind; the program exited with $guest_status"
+            # Only now is it KVM's fault: TCG ran the same guest.
+            [[ -z $kvm_failed ]] || echo no >"$(kvm_verdict)"
+            return 0
+        fi
+        [[ $kind != kvm ]] || kvm_failed=1
+        ((attempt + 1 < ${#attempts[@]})) || break
+        say "retrying under ${attempts[attempt + 1]}: $reason"
+    done
+    die "$reason"
+}
+
+# "1 test", "2 tests".
+count_tests() {
+    if (($1 == 1)); then echo "1 test"; else echo "$1 tests"; fi
 }
 
 # A GoogleTest run passes only if it exited 0, ran at least one test and skipped none: inside
@@ -370,12 +503,34 @@ check_gtest_summary() {
     passed=$(sed -n 's/^\[  PASSED  \] \([0-9][0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -1)
     skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9][0-9]*\) tests\{0,1\}.*/\1/p' "$log" | tail -1)
     if [[ -z $passed || $passed == 0 ]]; then
-        die "the tests ran no test inside the machine (check the --gtest_filter)"
+        die "no test ran inside the machine (check the --gtest_filter)"
     fi
     if [[ -n $skipped && $skipped != 0 ]]; then
-        die "tests skipped inside the machine, where every target is there: $skipped"
+        die "$(count_tests "$skipped") skipped inside the machine, where every target is there"
     fi
     say "tests passed inside the machine: $passed"
+}
+
+# Why a program exited non-zero, in a few words: for a GoogleTest run, how many tests failed.
+program_failure() {
+    local status=$1 count
+    if [[ $mode == gtest ]]; then
+        count=$(sed -n 's/^\[  FAILED  \] \([0-9][0-9]*\) tests\{0,1\}, listed below.*/\1/p' \
+            "$work/console.log" | tail -1)
+        if [[ -n $count ]]; then
+            echo "$(count_tests "$count") failed"
+            return
+        fi
+    fi
+    echo "the program exited with $status"
+}
+
+# Passes the program's status on, naming it as the failure when it is one.
+finish_with_status() {
+    if ((guest_status != 0)); then
+        failed "$(program_failure "$guest_status")"
+        exit "$guest_status"
+    fi
 }
 
 # Quotes each word for the guest's shell.
@@ -398,7 +553,7 @@ run | gtest)
     [[ -x $program ]] || die "$program is not an executable"
     prepare "$program"
     boot "$(quote_words "$program" "$@")" "$payload"
-    ((guest_status == 0)) || exit "$guest_status"
+    finish_with_status
     [[ $mode == run ]] || check_gtest_summary "$work/console.log"
     ;;
 shell-check)
@@ -406,12 +561,12 @@ shell-check)
     [[ -x $tavrin ]] || die "no $tavrin: build it first (cmake --build build)"
     prepare "$tavrin"
     boot "$(quote_words sh /vm/shell-check.sh "$tavrin")" "$payload"
-    exit "$guest_status"
+    finish_with_status
     ;;
 probe)
     prepare
     boot "sh /vm/probe.sh"
-    exit "$guest_status"
+    finish_with_status
     ;;
 *) usage ;;
 esac
