@@ -14,6 +14,7 @@
 #include "platform/DeviceFramework.h"
 #include "ui/CameraPreviewView.h"
 #include "ui/CentredMessage.h"
+#include "ui/OnScreenWatch.h"
 #include "ui/UiFonts.h"
 #include "ui/WindowState.h"
 
@@ -37,8 +38,10 @@ CameraPreviewSection::CameraPreviewSection(std::shared_ptr<CameraDevice> camera,
       state_(state),
       authorization_(authorization),
       log_(log),
-      framework_(framework) {
+      framework_(framework),
+      onScreen_(new OnScreenWatch(this)) {
     setAccessibleName(QStringLiteral("Camera Preview"));
+    connect(onScreen_, &OnScreenWatch::onScreenChanged, this, &CameraPreviewSection::updatePreview);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(heightForWidth(sizeHint().width()));
     pages_ = new QStackedLayout(this);
@@ -122,6 +125,11 @@ QSize CameraPreviewSection::sizeHint() const {
     return QSize(640, heightForWidth(640));
 }
 
+CameraPreviewSection::~CameraPreviewSection() {
+    // The widget's own destructor hides it after the preview is gone: nothing may answer that.
+    delete onScreen_;
+}
+
 void CameraPreviewSection::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // A 16:9 picture at the page's width, within bounds; the page's layout has no height for
@@ -134,15 +142,7 @@ void CameraPreviewSection::resizeEvent(QResizeEvent* event) {
 
 void CameraPreviewSection::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    onScreen_ = true;
-    updatePreview();
     refresh();
-}
-
-void CameraPreviewSection::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    onScreen_ = false;
-    updatePreview();
 }
 
 CameraPreviewSection::Content CameraPreviewSection::content() const {
@@ -157,7 +157,7 @@ QString CameraPreviewSection::failureText() const {
 }
 
 void CameraPreviewSection::updatePreview() {
-    const bool shouldRun = onScreen_ && content() == Content::preview;
+    const bool shouldRun = onScreen_->isOnScreen() && content() == Content::preview;
     if (shouldRun == preview_.isActive()) {
         return;
     }

@@ -12,6 +12,7 @@ class QStackedLayout;
 namespace tavrin {
 
 class CameraDevice;
+class OnScreenWatch;
 class CameraPreviewView;
 class DeviceEventLog;
 class DeviceFramework;
@@ -32,6 +33,7 @@ public:
     CameraPreviewSection(std::shared_ptr<CameraDevice> camera, WindowState& state,
                          SXAuthorizationStatus& authorization, DeviceEventLog& log,
                          DeviceFramework& framework, QWidget* parent = nullptr);
+    ~CameraPreviewSection() override;
 
     Content content() const;
     bool isPreviewRunning() const { return preview_.isActive(); }
@@ -46,7 +48,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -64,7 +65,7 @@ private:
     DeviceEventLog& log_;
     DeviceFramework& framework_;
     bool isAuthorized_ = false;
-    bool onScreen_ = false;
+    OnScreenWatch* onScreen_;
     QStackedLayout* pages_ = nullptr;
     QWidget* accessPage_ = nullptr;
     QWidget* previewPage_ = nullptr;

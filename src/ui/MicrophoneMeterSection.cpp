@@ -14,6 +14,7 @@
 #include "platform/SXAuthorizationStatus.h"
 #include "ui/CentredMessage.h"
 #include "ui/MeterLevelsView.h"
+#include "ui/OnScreenWatch.h"
 #include "ui/SectionHeader.h"
 #include "ui/SectionPanel.h"
 #include "ui/StatusColors.h"
@@ -41,8 +42,10 @@ MicrophoneMeterSection::MicrophoneMeterSection(std::shared_ptr<MicrophoneDevice>
       state_(state),
       authorization_(authorization),
       log_(log),
-      meter_(std::make_unique<MicrophoneMeter>(queue, capture)) {
+      meter_(std::make_unique<MicrophoneMeter>(queue, capture)),
+      onScreen_(new OnScreenWatch(this)) {
     setAccessibleName(QStringLiteral("Input Level"));
+    connect(onScreen_, &OnScreenWatch::onScreenChanged, this, &MicrophoneMeterSection::updateMeter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(SectionPanel::spacing);
@@ -79,6 +82,8 @@ MicrophoneMeterSection::MicrophoneMeterSection(std::shared_ptr<MicrophoneDevice>
 }
 
 MicrophoneMeterSection::~MicrophoneMeterSection() {
+    // The widget's own destructor hides it after the meter is gone: nothing may answer that.
+    delete onScreen_;
     meter_->stop();
 }
 
@@ -157,17 +162,12 @@ void MicrophoneMeterSection::enableMetering() {
 
 void MicrophoneMeterSection::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    updateMeter();
     refresh();
 }
 
-void MicrophoneMeterSection::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    updateMeter();
-}
-
 void MicrophoneMeterSection::updateMeter() {
-    const bool shouldRun = isVisible() && isAuthorized_ && state_.isMicrophoneMeterEnabled();
+    const bool shouldRun =
+        onScreen_->isOnScreen() && isAuthorized_ && state_.isMicrophoneMeterEnabled();
     if (shouldRun == meterRunning_) {
         return;
     }

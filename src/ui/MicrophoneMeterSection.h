@@ -13,6 +13,7 @@ class QStackedLayout;
 
 namespace tavrin {
 
+class OnScreenWatch;
 class AudioCaptureService;
 class DeviceEventLog;
 class MainThreadQueue;
@@ -53,7 +54,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -72,6 +72,7 @@ private:
     std::unique_ptr<MicrophoneMeter> meter_;
     bool isAuthorized_ = false;
     bool meterRunning_ = false;
+    OnScreenWatch* onScreen_;
     QWidget* panel_ = nullptr;
     QStackedLayout* pages_ = nullptr;
     QWidget* accessPage_ = nullptr;

@@ -187,4 +187,18 @@ TEST_F(CameraPreviewSectionTest, FramesThatDontMatchAreDrawnOrSkippedNeverReadPa
     EXPECT_TRUE(CameraPreviewView::fittedRect({0, 0}, {0, 0, 400, 400}).isNull());
 }
 
+TEST_F(CameraPreviewSectionTest, APreviewRunsOnlyWhileItCanBeSeenAndComesBackByItself) {
+    WindowState state;
+    state.setCameraPreviewEnabled(true);
+    auto view = section(state);
+    ASSERT_TRUE(view->isPreviewRunning());
+    view->setWindowState(Qt::WindowMinimized);
+    env_.settleAll();
+    EXPECT_FALSE(view->isPreviewRunning());
+    view->setWindowState(Qt::WindowNoState);
+    env_.settleAll();
+    EXPECT_TRUE(view->isPreviewRunning());
+    EXPECT_EQ(streamStarts(), 2);
+}
+
 }  // namespace

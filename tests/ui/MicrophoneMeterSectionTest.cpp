@@ -5,7 +5,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "app/AppContext.h"
 #include "audio/MicrophoneDevice.h"
@@ -262,6 +265,47 @@ TEST_F(MicrophoneMeterSectionTest, FastLevelsRepaintAtMostOncePerFrame) {
     view->levelsView()->setLevels(view->levelsView()->levels(), true);
     QTest::qWait(MeterLevelsView::frameMilliseconds * 2);
     EXPECT_EQ(view->levelsView()->paintCount(), settled);
+}
+
+// One rule with the camera's preview: the meter runs only while its section can be seen, and
+// comes back by itself.
+TEST_F(MicrophoneMeterSectionTest, TheMeterRunsOnlyWhileTheSectionCanBeSeen) {
+    auto mic = plug(2);
+    state_.setMicrophoneMeterEnabled(true);
+    {
+        auto view = section(mic);
+        ASSERT_TRUE(view->isMeterRunning());
+        view->setWindowState(Qt::WindowMinimized);
+        env_.settleAll();
+        EXPECT_FALSE(view->isMeterRunning());
+        view->setWindowState(Qt::WindowNoState);
+        env_.settleAll();
+        EXPECT_TRUE(view->isMeterRunning());
+    }
+
+    QScrollArea area;
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    auto* view = new MicrophoneMeterSection(
+        mic, state_,
+        env_.fake().fakeFramework().authorizationStatus(SXAuthorizationSource::microphone),
+        env_.context().eventLog(), env_.queue(), env_.fake().fakeAudioCapture());
+    column->addWidget(view);
+    auto* below = new QWidget;
+    below->setFixedHeight(3000);
+    column->addWidget(below);
+    area.setWidget(content);
+    area.setWidgetResizable(true);
+    area.resize(500, 400);
+    area.show();
+    env_.settleAll();
+    EXPECT_TRUE(view->isMeterRunning());
+    area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
+    env_.settleAll();
+    EXPECT_FALSE(view->isMeterRunning());
+    area.verticalScrollBar()->setValue(0);
+    env_.settleAll();
+    EXPECT_TRUE(view->isMeterRunning());
 }
 
 }  // namespace
