@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 
 #include "ui/EditorEscapeFilter.h"
@@ -14,7 +15,12 @@ namespace tavrin {
 
 AppDelegate::AppDelegate(AppContext& context, QObject* parent)
     : QObject(parent), context_(context), toolbarConfiguration_(new ToolbarConfiguration(this)) {
-    QCoreApplication::instance()->installEventFilter(new EditorEscapeFilter(this));
+    // One filter for the application, whichever delegate comes first.
+    static QPointer<EditorEscapeFilter> escapeFilter;
+    if (!escapeFilter) {
+        escapeFilter = new EditorEscapeFilter(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(escapeFilter);
+    }
 }
 
 AppDelegate::~AppDelegate() {

@@ -32,8 +32,8 @@ void ElidedLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void ElidedLabel::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Copy) && isElided() && hasSelectedText()) {
-        copyFullText();
+    if (event->matches(QKeySequence::Copy) && hasSelectedText()) {
+        copy();
         event->accept();
         return;
     }
@@ -45,13 +45,20 @@ void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
         QLabel::contextMenuEvent(event);
         return;
     }
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Copy"), this, &ElidedLabel::copyFullText);
-    menu.exec(event->globalPos());
+    // Not a nested event loop: the rows are rebuilt by timers, and the label may go while its
+    // menu is open.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(QStringLiteral("Copy"), this,
+                    [this] { QGuiApplication::clipboard()->setText(fullText_); });
+    menu->popup(event->globalPos());
 }
 
-void ElidedLabel::copyFullText() const {
-    QGuiApplication::clipboard()->setText(fullText_);
+void ElidedLabel::copy() const {
+    if (!hasSelectedText()) {
+        return;
+    }
+    QGuiApplication::clipboard()->setText(isElided() ? fullText_ : selectedText());
 }
 
 void ElidedLabel::elide() {

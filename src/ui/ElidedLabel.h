@@ -18,6 +18,11 @@ public:
     void setFullText(const QString& text);
     bool isElided() const { return text() != fullText_; }
 
+public slots:
+    // What Edit ▸ Copy and the copy keys do: the whole text when a cut text has a selection,
+    // otherwise the selection, as a label copies it.
+    void copy() const;
+
     QSize minimumSizeHint() const override;
 
 protected:
@@ -27,7 +32,6 @@ protected:
 
 private:
     void elide();
-    void copyFullText() const;
 
     Qt::TextElideMode mode_;
     QString fullText_;

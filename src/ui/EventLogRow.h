@@ -12,7 +12,8 @@ struct EventLogRow {
     // Between the timestamp and the message in a copied line.
     static inline const QString separator = QStringLiteral("  ");
 
-    DeviceEvent event;
+    // The log's own event; a row lives no longer than the call that asked for it.
+    const DeviceEvent& event;
 
     // "HH:mm:ss.SSS" in local time.
     QString timestampText() const;

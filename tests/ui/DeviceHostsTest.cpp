@@ -9,6 +9,8 @@
 #include "ui/DeviceCanvas.h"
 #include "ui/DeviceHosts.h"
 #include "ui/DisplayArrangementSection.h"
+#include "ui/EventLogModel.h"
+#include "ui/EventLogPane.h"
 #include "ui/InspectorView.h"
 #include "ui/UiTestEnvironment.h"
 #include "ui/WindowState.h"
@@ -75,13 +77,20 @@ TEST_F(DeviceHostsTest, AReplacedPageLeavesTheScreenAtOnce) {
     state_.setSelection(display(0)->uuid());
     env_.settleAll();
     QPointer<InspectorView> first = inspector.inspector();
+    QPointer<EventLogPane> firstPane = log.pane();
     ASSERT_TRUE(first);
+    ASSERT_TRUE(firstPane);
     state_.setSelection(display(1)->uuid());
     ASSERT_TRUE(first);
+    ASSERT_TRUE(firstPane);
     EXPECT_FALSE(first->isVisible());
+    EXPECT_FALSE(firstPane->isVisible());
     EXPECT_NE(inspector.inspector(), first);
+    EXPECT_NE(log.pane(), firstPane);
+    EXPECT_EQ(log.pane()->model()->entry().id(), display(1)->uuid());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(first);
+    EXPECT_FALSE(firstPane);
 }
 
 }  // namespace

@@ -251,6 +251,10 @@ TEST(ElidedLabelTest, CopyingACutValueCopiesItWhole) {
     label.setSelection(0, int(label.text().size()));
     QTest::keyClick(&label, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), id);
+    // Edit ▸ Copy calls the focused widget's copy().
+    QGuiApplication::clipboard()->clear();
+    ASSERT_TRUE(QMetaObject::invokeMethod(&label, "copy"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), id);
 
     // A value that fits copies as QLabel copies it.
     label.resize(2000, 20);

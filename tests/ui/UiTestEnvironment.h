@@ -22,6 +22,8 @@ public:
         for (int round = 0; round < 20; ++round) {
             settle();
             QCoreApplication::sendPostedEvents();
+            // Retired pages go as they would once the event loop runs.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QCoreApplication::processEvents();
             if (!queue().runUntilIdle()) {
                 QCoreApplication::processEvents();

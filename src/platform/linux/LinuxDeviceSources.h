@@ -12,7 +12,7 @@ namespace tavrin {
 // video nodes and the X server at $DISPLAY; a fixture or a test names its own, so what it sees
 // never depends on the machine it runs on.
 struct LinuxDeviceSources {
-    // The cameras and USB devices.
+    // The cameras and USB devices; none for the kernel's.
     std::shared_ptr<V4L2System> cameraSystem;
     // The X server whose displays are listed; absent for none.
     std::optional<QByteArray> xDisplay;

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "platform/linux/LinuxV4L2System.h"
+
 #include "runtime/CurrentProcess.h"
 
 namespace tavrin {
@@ -37,6 +39,9 @@ LinuxPlatform::~LinuxPlatform() {
 std::unique_ptr<LinuxPlatform> LinuxPlatform::connect(MainThreadQueue& queue, const QString& server,
                                                       std::chrono::milliseconds timeout,
                                                       LinuxDeviceSources sources) {
+    if (!sources.cameraSystem) {
+        sources.cameraSystem = std::make_shared<LinuxV4L2System>();
+    }
     const bool hasCameras = sources.hasVideoNodes();
     std::unique_ptr<LinuxPlatform> platform(new LinuxPlatform(queue, server, std::move(sources)));
     platform->cameras_.start(hasCameras ? cameraDiscoveryTimeout : std::chrono::milliseconds());
