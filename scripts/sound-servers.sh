@@ -106,6 +106,11 @@ case $command in
     start_pulseaudio || { stop; exit 1; }
     required=pulseaudio
     if command -v pipewire >/dev/null; then
+      # Installed, PipeWire must come up whole: each part it needs is named when missing.
+      for part in wireplumber pipewire-pulse dbus-daemon; do
+        command -v "$part" >/dev/null ||
+          { echo "PipeWire is installed but $part is not (scripts/install-deps.sh installs it)" >&2; stop; exit 1; }
+      done
       start_pipewire || { stop; exit 1; }
       required=$required,pipewire
     else

@@ -104,7 +104,10 @@ stop_machine() {
 }
 
 work=$(mktemp -d)
-trap 'stop_machine; rm -rf "$work"' EXIT
+# The console's echo ends once qemu has gone; waited for, so nothing it prints comes after the
+# runner's last line.
+echo_pid=
+trap 'stop_machine; [[ -z $echo_pid ]] || wait "$echo_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$cache"
 # Runs at the same time share the cache: one prepares while the others wait, and all boot freely.
 exec 9>"$cache/lock"
@@ -362,7 +365,8 @@ kvm_verdict() {
 kvm_failed_here() {
     local verdict
     verdict=$(kvm_verdict)
-    find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'vivid-vm-kvm-*' ! -path "$verdict" -delete 2>/dev/null || true
+    find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'vivid-vm-kvm-*' ! -name "${verdict##*/}" -delete \
+        2>/dev/null || true
     [[ -f $verdict && $(cat "$verdict") == no ]]
 }
 
@@ -379,9 +383,9 @@ run_machine() {
     reason=
     : >"$raw"
     local started=$SECONDS
-    # In the background, so the console can be watched while it runs. qemu stays in this
-    # script's process group, so an interrupt of the whole run reaches it too; it starts no
-    # processes of its own, so its PID is all there is to stop.
+    # In the background, so the console can be watched while it runs. It starts no processes of
+    # its own, so its PID is all there is to stop; the exit trap stops it when the run is
+    # interrupted.
     # no_timer_check: a busy host makes the emulated timer look broken to the kernel's check.
     qemu-system-x86_64 "${acceleration[@]}" -smp "$cpus" -m "$memory" \
         -nodefaults -no-user-config -display none -no-reboot -serial stdio \
@@ -392,7 +396,7 @@ run_machine() {
     # Echoes the console as it comes, line by line, without the serial line's carriage returns;
     # tail ends once qemu has gone and it has read the rest.
     tail -n +1 -s 0.5 --pid="$qemu_pid" -f "$raw" | sed -u 's/\r//g' &
-    local echo_pid=$!
+    echo_pid=$!
 
     # Once a second: the console file tells all, so there is nothing to poll faster for.
     local now size heard=0 heard_at=$SECONDS died waited
@@ -420,7 +424,7 @@ run_machine() {
             break
         fi
         # What the guest printed: qemu's own warnings are no sign of life from the guest.
-        size=$(grep -av '^qemu-system-x86_64:' "$raw" | wc -c)
+        size=$({ grep -av '^qemu-system-x86_64:' "$raw" || true; } | wc -c)
         if ((size != heard)); then
             heard=$size
             heard_at=$now
@@ -437,6 +441,11 @@ run_machine() {
     [[ -z $reason ]] || say "stopping the machine: $reason"
     stop_machine
     wait "$echo_pid" 2>/dev/null || true
+    echo_pid=
+    # A console cut off mid-line would have the runner's next line glued to it.
+    if [[ -n $(tail -c 1 "$raw" | tr -d '\r\n') ]]; then
+        echo
+    fi
     tr -d '\r' <"$raw" >"$work/console.log"
     cp "$work/console.log" "$cache/last-console.log"
     elapsed=$((SECONDS - started))
@@ -481,7 +490,7 @@ boot() {
         if run_machine "$kind"; then
             say "the machine ran ${elapsed} s under $kind; the program exited with $guest_status"
             # Only now is it KVM's fault: TCG ran the same guest.
-            [[ -z $kvm_failed ]] || echo no >"$(kvm_verdict)"
+            [[ -z $kvm_failed ]] || echo no >"$(kvm_verdict)" || true
             return 0
         fi
         [[ $kind != kvm ]] || kvm_failed=1
