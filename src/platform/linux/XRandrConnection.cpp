@@ -280,6 +280,10 @@ void XRandrConnection::selectChangeEvents() {
     XFlush(display_);
 }
 
+bool XRandrConnection::hasQueuedEvents() const {
+    return !isBroken_ && XEventsQueued(display_, QueuedAlready) > 0;
+}
+
 bool XRandrConnection::takeEvents() {
     if (isBroken_) {
         return false;

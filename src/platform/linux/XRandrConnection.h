@@ -35,6 +35,9 @@ public:
     // Reads every event that has arrived without waiting; true when one of them may have changed
     // the state.
     bool takeEvents();
+    // Whether events wait in Xlib's own queue, read off the socket along with a reply: polling
+    // the socket would not see them.
+    bool hasQueuedEvents() const;
 
     // Moves the outputs' CRTCs to new origins in one pass under a server grab: the screen grows
     // to hold every CRTC, the moved CRTCs are set with their mode and rotation unchanged, and the

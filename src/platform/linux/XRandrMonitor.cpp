@@ -35,7 +35,11 @@ void XRandrMonitor::run() {
     while (!isStopping_ && !connection_->isBroken()) {
         pollfd descriptors[] = {{connection_->fileDescriptor(), POLLIN, 0},
                                 {wakeDescriptor_, POLLIN, 0}};
-        const int ready = poll(descriptors, wakeDescriptor_ >= 0 ? 2 : 1, timeout);
+        // Reading the state reads replies, and Xlib queues the events that came with them: a
+        // change made meanwhile is already here, and the socket would stay quiet about it.
+        const int ready = connection_->hasQueuedEvents()
+                              ? 1
+                              : poll(descriptors, wakeDescriptor_ >= 0 ? 2 : 1, timeout);
         if (ready < 0 && errno == EINTR) {
             continue;
         }
