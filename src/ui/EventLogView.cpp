@@ -43,10 +43,50 @@ void EventLogView::setModel(QAbstractItemModel* model) {
     QAbstractItemView::setModel(model);
     if (model) {
         connect(model, &QAbstractItemModel::rowsRemoved, this, &EventLogView::contentsChanged);
+        // The selection is of events, not rows: a reset (a device joins the scope, another
+        // window clears one) keeps what is still shown selected.
+        connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
+                [this] { keptSelection_ = selectedEventIDs(); });
+        connect(model, &QAbstractItemModel::modelReset, this, &EventLogView::restoreSelection);
         connect(model, &QAbstractItemModel::modelReset, this, &EventLogView::contentsChanged);
         connect(model, &QAbstractItemModel::layoutChanged, this, &EventLogView::contentsChanged);
     }
     contentsChanged();
+}
+
+QSet<QUuid> EventLogView::selectedEventIDs() const {
+    QSet<QUuid> ids;
+    if (!selectionModel()) {
+        return ids;
+    }
+    for (const auto& index : selectionModel()->selectedRows()) {
+        ids.insert(index.data(EventLogModel::eventIDRole).toUuid());
+    }
+    return ids;
+}
+
+void EventLogView::restoreSelection() {
+    const auto kept = std::exchange(keptSelection_, {});
+    if (kept.isEmpty() || !selectionModel()) {
+        return;
+    }
+    QItemSelection selection;
+    int first = -1;
+    const int rows = rowCount();
+    for (int row = 0; row <= rows; ++row) {
+        const bool selected =
+            row < rows &&
+            kept.contains(
+                model()->index(row, 0, rootIndex()).data(EventLogModel::eventIDRole).toUuid());
+        if (selected && first < 0) {
+            first = row;
+        } else if (!selected && first >= 0) {
+            selection.select(model()->index(first, 0, rootIndex()),
+                             model()->index(row - 1, 0, rootIndex()));
+            first = -1;
+        }
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 EventLogModel* EventLogView::eventModel() const {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QSet>
+#include <QUuid>
+
 #include <QAbstractItemView>
 
 class QAction;
@@ -57,11 +60,15 @@ private:
     int rowCount() const;
     QRect rowRect(int row) const;
     void contentsChanged();
+    QSet<QUuid> selectedEventIDs() const;
+    void restoreSelection();
 
     EventLogRowDelegate* delegate_;
     QAction* copyAction_;
     int rowHeight_ = 0;
     bool autoscroll_ = true;
+    // The events selected when the model began a reset.
+    QSet<QUuid> keptSelection_;
 };
 
 }  // namespace tavrin

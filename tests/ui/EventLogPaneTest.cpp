@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 #include "lab/DeviceJson.h"
 #include "ui/AppDelegate.h"
 #include "ui/DeviceHosts.h"
+#include "ui/EventLogModel.h"
 #include "ui/EventLogPane.h"
 #include "ui/EventLogView.h"
 #include "ui/MainSplitController.h"
@@ -102,6 +104,41 @@ TEST_F(EventLogPaneTest, TwoSelectedRowsAreCopiedOldestFirstByButtonKeyAndMenu) 
     EXPECT_EQ(pane.view()->actions().first()->text(), QStringLiteral("Copy"));
     pane.view()->actions().first()->trigger();
     EXPECT_EQ(clipboard(), expected);
+}
+
+// The selection is of events: a microphone that joins the "All" scope rebuilds the rows, and
+// the event chosen with the mouse stays chosen.
+TEST_F(EventLogPaneTest, TheChosenEventStaysChosenWhenADeviceJoinsTheScope) {
+    EventLogPane pane(log(), store(), microphone(0));
+    pane.resize(600, 300);
+    pane.show();
+    pane.setScope(EventLogScope::allOfKind);
+    record(microphone(0), QStringLiteral("first"));
+    record(microphone(1), QStringLiteral("second"));
+    record(microphone(0), QStringLiteral("third"));
+    auto* view = pane.view();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(pane.model()->index(1)).center());
+    const auto chosen = log().events(microphone(1).id()).last().id;
+    const auto selectedIDs = [&] {
+        QList<QUuid> ids;
+        for (const auto& index : view->selectionModel()->selectedRows()) {
+            ids.append(index.data(EventLogModel::eventIDRole).toUuid());
+        }
+        return ids;
+    };
+    ASSERT_EQ(selectedIDs(), QList<QUuid>{chosen});
+
+    QSignalSpy resets(pane.model(), &QAbstractItemModel::modelReset);
+    env_.fake().plugMicrophone(
+        testing::captureSource(QStringLiteral("usb-mic"), QStringLiteral("USB Mic"), {},
+                               QStringLiteral("AVCaptureDeviceTypeMicrophone")));
+    env_.settleAll();
+    record(DeviceEntry(store().microphoneDiscovery().microphones().last()),
+           QStringLiteral("fourth"));
+    ASSERT_GT(resets.count(), 0);
+    EXPECT_EQ(selectedIDs(), QList<QUuid>{chosen});
+    EXPECT_EQ(pane.model()->rowCount(), 5);  // and the new microphone's discovery
 }
 
 // The window's evidence and the command line's are the same lines, so one reader takes both.
