@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTimer>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -77,7 +78,8 @@ InspectorSliderRow::InspectorSliderRow(const QString& label, double lower, doubl
       slider_(new QSlider(Qt::Horizontal, content())),
       readoutStack_(new QStackedWidget(content())),
       readout_(new QLabel(readoutStack_)),
-      editor_(new QLineEdit(readoutStack_)) {
+      editor_(new QLineEdit(readoutStack_)),
+      dragReport_(new QTimer(this)) {
     auto* layout = new QHBoxLayout(content());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
@@ -121,7 +123,35 @@ InspectorSliderRow::InspectorSliderRow(const QString& label, double lower, doubl
         if (sparkline_) {
             sparkline_->setValue(value_, lower_, upper_);
         }
-        emit valueEdited(value);
+        if (!slider_->isSliderDown()) {
+            emit valueEdited(value);  // a key or a click on the groove: one step
+            return;
+        }
+        // Each report is a request to a device or a server: a drag sends the latest at a steady
+        // pace, not one per pixel.
+        unreportedDrag_ = value;
+        if (!dragReport_->isActive()) {
+            reportDrag();
+            dragReport_->start();
+        }
+    });
+    dragReport_->setInterval(dragReportMilliseconds);
+    connect(dragReport_, &QTimer::timeout, this, [this] {
+        if (unreportedDrag_) {
+            reportDrag();
+        } else {
+            dragReport_->stop();
+        }
+    });
+    connect(slider_, &QSlider::sliderReleased, this, [this] {
+        dragReport_->stop();
+        const bool moved = unreportedDrag_.has_value();
+        reportDrag();
+        // The last value is on its way and its answer will follow; without one, what the model
+        // said meanwhile stands.
+        if (const auto held = std::exchange(heldBackValue_, std::nullopt); held && !moved) {
+            setValue(*held);
+        }
     });
     setRange(lower_, upper_);
     updateCursor();
@@ -152,8 +182,18 @@ void InspectorSliderRow::setValue(double value) {
     if (std::isnan(value)) {
         return;
     }
+    if (slider_->isSliderDown()) {
+        heldBackValue_ = value;
+        return;
+    }
     value_ = value;
     placeSlider();
+}
+
+void InspectorSliderRow::reportDrag() {
+    if (const auto value = std::exchange(unreportedDrag_, std::nullopt)) {
+        emit valueEdited(*value);
+    }
 }
 
 void InspectorSliderRow::placeSlider() {

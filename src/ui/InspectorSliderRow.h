@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QSlider;
 class QStackedWidget;
+class QTimer;
 
 namespace tavrin {
 
@@ -27,10 +28,14 @@ QString sliderEditStartText(double value);
 // text field on one click. Return commits the typed number, clamped to the range; Escape or
 // leaving the field discards it. The row shows what the caller gives it and reports the user's
 // changes through `valueEdited`; the caller writes them to its model, whose change comes back
-// through `setValue`.
+// through `setValue`. A drag reports at most one value per `dragReportMilliseconds`, the latest,
+// and always the last one when the handle is let go; while the handle is held it follows the
+// hand, and a value the model sends meanwhile is shown once it is let go.
 class InspectorSliderRow final : public InspectorRow {
     Q_OBJECT
 public:
+    static constexpr int dragReportMilliseconds = 50;
+
     InspectorSliderRow(const QString& label, double lower, double upper, bool showSparkline = false,
                        QWidget* parent = nullptr);
 
@@ -62,6 +67,8 @@ protected:
 
 private:
     void commit();
+    // Reports the drag's latest value, if it has one not yet reported.
+    void reportDrag();
     void endEditing();
     void placeSlider();
     int steps() const;
@@ -77,6 +84,10 @@ private:
     QStackedWidget* readoutStack_;
     QLabel* readout_;
     QLineEdit* editor_;
+    std::optional<double> unreportedDrag_;
+    // What the model said while the handle was held.
+    std::optional<double> heldBackValue_;
+    QTimer* dragReport_;
 };
 
 }  // namespace tavrin

@@ -99,6 +99,41 @@ TEST_F(SliderRowTest, AClickOnTheReadoutEditsAndReturnCommitsTheClampedNumber) {
     EXPECT_EQ(row_.slider()->value(), row_.slider()->maximum());
 }
 
+// A drag is many steps: each report is a request to a device or a server, so the row sends the
+// latest one at a steady pace and always the last, and the handle follows the hand, not the
+// model's answers to earlier steps.
+TEST_F(SliderRowTest, ADragReportsTheLatestValueAtAPaceAndTheLastOneAlways) {
+    auto* slider = row_.slider();
+    slider->setSliderDown(true);
+    for (int position = 71; position <= 120; ++position) {
+        slider->setValue(position);  // -50 + position: 21 … 70
+    }
+    ASSERT_EQ(edits_.size(), 1);  // the first step at once
+    EXPECT_EQ(edits_[0][0].toDouble(), 21);
+    // The model answers the first step: the held handle stays where the hand is.
+    row_.setValue(21);
+    EXPECT_EQ(slider->value(), 120);
+    QTest::qWait(InspectorSliderRow::dragReportMilliseconds * 3);
+    ASSERT_EQ(edits_.size(), 2);  // the latest, once
+    EXPECT_EQ(edits_[1][0].toDouble(), 70);
+
+    slider->setValue(130);
+    slider->setSliderDown(false);
+    ASSERT_EQ(edits_.size(), 3);  // let go: the last value is always sent
+    EXPECT_EQ(edits_[2][0].toDouble(), 80);
+    // Released, the handle follows the model again.
+    row_.setValue(75);
+    EXPECT_EQ(slider->value(), 125);
+
+    // Held without a move, what the model said meanwhile shows once it is let go.
+    slider->setSliderDown(true);
+    row_.setValue(10);
+    EXPECT_EQ(slider->value(), 125);
+    slider->setSliderDown(false);
+    EXPECT_EQ(slider->value(), 60);
+    EXPECT_EQ(edits_.size(), 3);
+}
+
 TEST_F(SliderRowTest, BadTextEscapeAndFocusLossLeaveTheValueAlone) {
     for (const auto* text : {"nan", "1e999", "-", "", "letters"}) {
         type(QString::fromLatin1(text));
