@@ -544,7 +544,13 @@ void CameraInspectorView::refreshOpeners() {
 }
 
 void CameraInspectorView::report(const std::optional<ConfigurationError>& error) {
-    // The pickers and the slider go back to what the camera reports, whatever happened.
+    // The pickers and the slider go back to what the camera reports, whatever happened; a
+    // refused pick at once, rather than after the hold for its answer.
+    if (error) {
+        for (auto* picker : findChildren<ElidingComboBox*>()) {
+            picker->releasePick();
+        }
+    }
     refreshFormat();
     refreshModes();
     if (!error) {

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStylePainter>
+#include <QTimer>
 
 #include "runtime/FourCharCode.h"
 #include "ui/ElidedLabel.h"
@@ -13,6 +14,46 @@
 #include "ui/UiFonts.h"
 
 namespace tavrin {
+
+ElidingComboBox::ElidingComboBox(QWidget* parent) : QComboBox(parent), hold_(new QTimer(this)) {
+    hold_->setSingleShot(true);
+    hold_->setInterval(pickHoldMilliseconds);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        picked_ = itemText(index);
+        hold_->start();
+    });
+    connect(hold_, &QTimer::timeout, this, [this] {
+        picked_.clear();
+        showIndex(reported_);
+    });
+}
+
+void ElidingComboBox::showReported(int index) {
+    reported_ = index;
+    if (!picked_.isEmpty()) {
+        const int picked = findText(picked_);
+        if (picked >= 0 && picked != index) {
+            showIndex(picked);
+            return;
+        }
+        picked_.clear();
+        hold_->stop();
+    }
+    showIndex(index);
+}
+
+void ElidingComboBox::releasePick() {
+    picked_.clear();
+    hold_->stop();
+}
+
+void ElidingComboBox::showIndex(int index) {
+    if (currentIndex() != index) {
+        const QSignalBlocker blocker(this);
+        setCurrentIndex(index);
+    }
+    setToolTip(currentText());
+}
 
 void ElidingComboBox::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
@@ -64,6 +105,10 @@ void setPickerItems(QComboBox* picker, const QStringList& titles, int current) {
         const QSignalBlocker blocker(picker);
         picker->clear();
         picker->addItems(titles);
+    }
+    if (auto* eliding = qobject_cast<ElidingComboBox*>(picker)) {
+        eliding->showReported(current);
+        return;
     }
     if (picker->currentIndex() != current) {
         const QSignalBlocker blocker(picker);

@@ -9,6 +9,7 @@
 class QBoxLayout;
 class QCheckBox;
 class QLabel;
+class QTimer;
 
 namespace tavrin {
 
@@ -17,14 +18,34 @@ class InspectorSection;
 
 // A picker that cuts its shown choice at the tail when the pane is narrower than the title,
 // instead of clipping it mid-letter; the list shows whole titles.
+//
+// It shows what the device reports, except just after the user picked: a write takes a moment
+// to come back, and the report of an earlier pick must not pull the picker back under the
+// hand (a user stepping through the choices with the arrow keys would step from the old one
+// again). The user's pick is shown until the device reports it, or for a second at most, after
+// which the device's report stands.
 class ElidingComboBox final : public QComboBox {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    static constexpr int pickHoldMilliseconds = 1000;
+
+    explicit ElidingComboBox(QWidget* parent = nullptr);
+
+    // The choice the device reports, by index, or -1 for none.
+    void showReported(int index);
+    // The pick was refused at once: the next report is shown as it is.
+    void releasePick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showPopup() override;
+
+private:
+    void showIndex(int index);
+
+    QString picked_;
+    int reported_ = -1;
+    QTimer* hold_;
 };
 
 // Small builders the device inspectors share, so that equal rows look equal in each of them.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include "ui/InspectorRow.h"
 #include "ui/InspectorSection.h"
 #include "ui/InspectorSliderRow.h"
+#include "ui/InspectorWidgets.h"
 #include "ui/Settings.h"
 #include "ui/SparklineView.h"
 
@@ -297,6 +300,44 @@ TEST(ElidedLabelTest, CopyingACutValueCopiesItWhole) {
     label.setSelection(0, 4);
     QTest::keyClick(&label, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), id.left(4));
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// Arrow keys step through a picker faster than a camera answers: the answer to an earlier step
+// must not pull the picker back, or the next key steps from the old choice again. A pick the
+// device never takes gives way to what it reports.
+TEST(PickerTest, TheUsersPickStaysUntilTheDeviceReportsItOrTheHoldEnds) {
+    auto* picker = makePicker(QStringLiteral("Frame Rate"));
+    const std::unique_ptr<QComboBox> owner(picker);
+    const QStringList rates{"30 fps", "24 fps", "20 fps", "15 fps"};
+    setPickerItems(picker, rates, 0);
+    picker->show();
+    QApplication::setActiveWindow(picker);
+    picker->setFocus();
+    QTest::keyClick(picker, Qt::Key_Down);
+    QTest::keyClick(picker, Qt::Key_Down);
+    EXPECT_EQ(picker->currentText(), QStringLiteral("20 fps"));
+    setPickerItems(picker, rates, 1);  // the first step's answer
+    EXPECT_EQ(picker->currentText(), QStringLiteral("20 fps"));
+    QTest::keyClick(picker, Qt::Key_Down);
+    EXPECT_EQ(picker->currentText(), QStringLiteral("15 fps"));
+    setPickerItems(picker, rates, 3);
+    EXPECT_EQ(picker->currentText(), QStringLiteral("15 fps"));
+    // Taken: from now on the device's reports are shown at once.
+    setPickerItems(picker, rates, 0);
+    EXPECT_EQ(picker->currentText(), QStringLiteral("30 fps"));
+
+    // Refused: the device keeps reporting the old rate, which stands once the hold is over.
+    QTest::keyClick(picker, Qt::Key_Down);
+    setPickerItems(picker, rates, 0);
+    EXPECT_EQ(picker->currentText(), QStringLiteral("24 fps"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picker->currentText() == QLatin1String("30 fps"); },
+                                ElidingComboBox::pickHoldMilliseconds * 3));
 }
 
 }  // namespace
