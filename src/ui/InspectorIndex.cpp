@@ -26,12 +26,16 @@ InspectorSection* InspectorIndex::section(const QString& title) const {
 }
 
 InspectorRow* InspectorIndex::row(const QString& label) const {
+    InspectorRow* found = nullptr;
     for (auto* row : rows_) {
         if (row->label() == label) {
-            return row;
+            if (!row->isHidden()) {
+                return row;
+            }
+            found = found ? found : row;
         }
     }
-    return nullptr;
+    return found;
 }
 
 }  // namespace tavrin

@@ -17,6 +17,8 @@ public:
     InspectorRow* add(InspectorSection* section, InspectorRow* row);
 
     InspectorSection* section(const QString& title) const;
+    // Rows that stand in for each other share a label (the frame rate is a slider over a range
+    // or a picker of discrete rates): the one not hidden is the one found.
     InspectorRow* row(const QString& label) const;
 
 private:

@@ -156,6 +156,9 @@ TEST_F(UVCOverV4L2Test, AWebcamsDiscreteRatesArePickedAndTheExactIntervalIsSet) 
     auto* picker = view_->frameRatePicker();
     ASSERT_TRUE(picker->isVisibleTo(view_.get()));
     EXPECT_FALSE(view_->frameRateRow()->isVisibleTo(view_.get()));
+    // The row found by its label is the one shown.
+    ASSERT_TRUE(view_->row(QStringLiteral("Frame Rate")));
+    EXPECT_TRUE(view_->row(QStringLiteral("Frame Rate"))->isAncestorOf(picker));
     QStringList rates;
     for (int item = 0; item < picker->count(); ++item) {
         rates.append(picker->itemText(item));
