@@ -84,7 +84,9 @@ void AppDelegate::placeFirstWindow(MainWindowController& window) {
             window.move(frame.topLeft());
         }
     }
-    cascadeTopLeft_ = window.geometry().topLeft();
+    // A top-level window is moved by its frame, so the cascade steps from frame to frame; the
+    // inner area's corner lies a title bar lower.
+    cascadeTopLeft_ = window.pos();
 }
 
 }  // namespace tavrin

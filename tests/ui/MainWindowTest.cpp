@@ -82,7 +82,8 @@ TEST_F(MainWindowTest, AFirstWindowIsCentredAtItsDefaultSizeAndTheNextOnesCascad
     EXPECT_EQ(first->size(), MainWindowController::defaultSize);
     const auto screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((first->frameGeometry().center() - screen.center()).manhattanLength(), 8);
-    const auto start = first->geometry().topLeft();
+    // Windows are placed by their frames, title bar included.
+    const auto start = first->pos();
 
     auto* second = open();
     EXPECT_EQ(second->pos(), delegate_->cascadeTopLeft());
