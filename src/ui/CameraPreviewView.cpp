@@ -3,11 +3,14 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/AccessibleViews.h"
 #include "ui/UiFonts.h"
 
 namespace tavrin {
 
 CameraPreviewView::CameraPreviewView(QWidget* parent) : QWidget(parent) {
+    // Before anything asks for the interface, which is then kept.
+    installAccessibleViews();
     setAccessibleName(QStringLiteral("Live Picture"));
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     clock_.start();
@@ -62,6 +65,19 @@ QRectF CameraPreviewView::fittedRect(const QSizeF& frame, const QRectF& bounds) 
     return QRectF(bounds.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
 }
 
+QString CameraPreviewView::captionText() const {
+    const double rate = measuredFrameRate();
+    return QStringLiteral("%1 \u00d7 %2").arg(image_.width()).arg(image_.height()) +
+           (rate > 0 ? QStringLiteral(" \u00b7 %1 fps").arg(rate, 0, 'f', 0) : QString());
+}
+
+QString CameraPreviewView::stateText() const {
+    if (image_.isNull()) {
+        return QStringLiteral("No picture");
+    }
+    return captionText() + (mirrored_ ? QStringLiteral(", mirrored") : QString());
+}
+
 void CameraPreviewView::paintEvent(QPaintEvent*) {
     if (image_.isNull()) {
         return;
@@ -80,10 +96,7 @@ void CameraPreviewView::paintEvent(QPaintEvent*) {
 
     // The picture's size and rate, small, in the top trailing corner, clear of what a camera
     // usually shows at the bottom (captions, clocks).
-    const double rate = measuredFrameRate();
-    const QString caption =
-        QStringLiteral("%1 \u00d7 %2").arg(image_.width()).arg(image_.height()) +
-        (rate > 0 ? QStringLiteral(" \u00b7 %1 fps").arg(rate, 0, 'f', 0) : QString());
+    const QString caption = captionText();
     painter.setFont(uiFont(FontRole::monospacedCaption));
     const QFontMetricsF metrics(painter.font());
     const QSizeF box(metrics.horizontalAdvance(caption) + 12, metrics.height() + 4);

@@ -28,6 +28,9 @@ public:
     int framesSkipped() const { return framesSkipped_; }
     // Frames per second over the last second of frames; 0 before there are two.
     double measuredFrameRate() const;
+    // What the picture shows, for a screen reader: "No picture", or the corner's caption
+    // ("1280 × 720 · 30 fps"), then ", mirrored" when it is.
+    QString stateText() const;
 
     // Where a frame of `frame` size is drawn inside `bounds`: as large as fits, centred.
     static QRectF fittedRect(const QSizeF& frame, const QRectF& bounds);
@@ -36,6 +39,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QString captionText() const;
+
     QImage image_;
     bool mirrored_ = false;
     int framesShown_ = 0;

@@ -1,6 +1,8 @@
 #include "ui/DeviceHosts.h"
 
+#include <QApplication>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/AppContext.h"
@@ -69,12 +71,26 @@ void CanvasHost::rebuild() {
     if (canvas_ && entry && entry->id() == canvas_->entry().id()) {
         return;
     }
+    // A keyboard user who selected another device from inside the canvas (Space on an
+    // arrangement tile) carries on from the same control on the new canvas.
+    auto* focused = QApplication::focusWidget();
+    const QString focusedName =
+        canvas_ && focused && canvas_->isAncestorOf(focused) ? focused->objectName() : QString();
     retireWidget(std::exchange(canvas_, nullptr));
     if (!entry || !page_) {
         return;
     }
     canvas_ = new DeviceCanvas(*entry, context_, state_, page_);
     page_->layout()->addWidget(canvas_);
+    if (focusedName.isEmpty()) {
+        return;
+    }
+    // The layout shows the canvas from the event loop; the focus follows it there.
+    QTimer::singleShot(0, canvas_, [canvas = canvas_, focusedName] {
+        if (auto* control = canvas->findChild<QWidget*>(focusedName)) {
+            control->setFocus(Qt::OtherFocusReason);
+        }
+    });
 }
 
 static_assert(EventLogPane::headerHeight == LogHost::headerHeight,

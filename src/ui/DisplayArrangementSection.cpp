@@ -1,8 +1,13 @@
 #include "ui/DisplayArrangementSection.h"
 
+#include <QAccessible>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QToolTip>
 #include <QVariantAnimation>
 #include <algorithm>
@@ -10,6 +15,7 @@
 
 #include "display/DisplayDevice.h"
 #include "display/DisplayDiscovery.h"
+#include "ui/AccessibleViews.h"
 #include "ui/DisplayInspectorView.h"
 #include "ui/ExaggeratedDisplayShape.h"
 #include "ui/SectionPanel.h"
@@ -95,7 +101,11 @@ DisplayArrangementSection::DisplayArrangementSection(DisplayDiscovery& discovery
       discovery_(discovery),
       state_(state),
       springAnimation_(new QVariantAnimation(this)) {
+    // Before anything asks for the interface, which is then kept.
+    installAccessibleViews();
     setAccessibleName(QStringLiteral("Arrangement"));
+    setObjectName(QStringLiteral("arrangement"));
+    setFocusPolicy(Qt::StrongFocus);
     setMinimumHeight(minimumCanvasHeight);
     setMaximumHeight(idealCanvasHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -231,6 +241,10 @@ void DisplayArrangementSection::dropVanishedGesture() {
         liveDrag_.reset();
         menubarDrag_.reset();
         press_.reset();
+        keyboardDrag_ = false;
+    }
+    if (focusedDisplay_ && gone(*focusedDisplay_)) {
+        focusedDisplay_.reset();
     }
     if (spring_ && gone(spring_->displayID)) {
         springAnimation_->stop();
@@ -243,8 +257,14 @@ void DisplayArrangementSection::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
+    if (keyboardDrag_) {
+        cancelKeyboardDrag();
+    }
     const QPointF at = event->position();
     const auto [hit, group] = hitTest(at);
+    if (hit) {
+        focusedDisplay_ = hit->id();
+    }
     const QRectF menuBar = menuBarRect();
     const bool onMenuBar = !menuBar.isNull() && menuBarGrabArea(menuBar).contains(at);
     if (hit || onMenuBar) {
@@ -333,6 +353,239 @@ void DisplayArrangementSection::startSpring(DisplayID display, const QPointF& fr
     spring_ = Spring{display, from, 1.0};
     springAnimation_->setDuration(milliseconds);
     springAnimation_->start();
+}
+
+QString DisplayArrangementSection::tileDescription(const DisplayDevice& display) {
+    const QRectF frame = display.frame();
+    QString text = displaySizeText(frame.size()) + QStringLiteral(" at ") +
+                   QString::number(qint64(frame.x())) + QStringLiteral(", ") +
+                   QString::number(qint64(frame.y()));
+    if (display.isMain()) {
+        text += QStringLiteral(", main display");
+    }
+    return text;
+}
+
+std::shared_ptr<DisplayDevice> DisplayArrangementSection::keyboardDisplay() const {
+    const auto shown = onCanvas();
+    if (focusedDisplay_) {
+        if (auto display = findDisplay(shown, *focusedDisplay_)) {
+            return display;
+        }
+    }
+    for (const auto& display : shown) {
+        if (display->uuid() == state_.selection()) {
+            return display;
+        }
+    }
+    return shown.isEmpty() ? nullptr : shown.first();
+}
+
+std::shared_ptr<DisplayDevice> DisplayArrangementSection::tilePrimary(DisplayID display) const {
+    for (const auto& group : mirrorGroups(onCanvas())) {
+        if (group.primary->id() == display ||
+            (group.secondary && group.secondary->id() == display)) {
+            return group.primary;
+        }
+    }
+    return nullptr;
+}
+
+void DisplayArrangementSection::setFocusedDisplay(DisplayID display) {
+    if (!findDisplay(onCanvas(), display) || focusedDisplay_ == display) {
+        return;
+    }
+    if (keyboardDrag_) {
+        cancelKeyboardDrag();
+    }
+    focusedDisplay_ = display;
+    tellFocus();
+    update();
+}
+
+void DisplayArrangementSection::tellFocus() {
+    if (!hasFocus() || !focusedDisplay_) {
+        return;
+    }
+    const auto shown = onCanvas();
+    for (int index = 0; index < shown.size(); ++index) {
+        if (shown[index]->id() == *focusedDisplay_) {
+            QAccessibleEvent event(this, QAccessible::Focus);
+            event.setChild(index);
+            QAccessible::updateAccessibility(&event);
+            return;
+        }
+    }
+}
+
+void DisplayArrangementSection::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (const auto display = keyboardDisplay()) {
+        focusedDisplay_ = display->id();
+        // Tabbing back in from the next control starts at the last tile.
+        if (event->reason() == Qt::BacktabFocusReason) {
+            focusedDisplay_ = onCanvas().last()->id();
+        } else if (event->reason() == Qt::TabFocusReason) {
+            focusedDisplay_ = onCanvas().first()->id();
+        }
+    }
+    tellFocus();
+    update();
+}
+
+void DisplayArrangementSection::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (keyboardDrag_ && event->reason() != Qt::PopupFocusReason) {
+        cancelKeyboardDrag();
+    }
+    update();
+}
+
+bool DisplayArrangementSection::focusNextPrevChild(bool next) {
+    // Tab walks the tiles first, then leaves the canvas.
+    const auto shown = onCanvas();
+    const auto current = keyboardDisplay();
+    if (hasFocus() && current && !keyboardDrag_) {
+        const auto at = shown.indexOf(current);
+        const auto to = at + (next ? 1 : -1);
+        if (to >= 0 && to < shown.size()) {
+            setFocusedDisplay(shown[to]->id());
+            return true;
+        }
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
+void DisplayArrangementSection::keyPressEvent(QKeyEvent* event) {
+    const auto display = keyboardDisplay();
+    if (!display) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    focusedDisplay_ = display->id();
+    const qreal step = event->modifiers() & Qt::ShiftModifier ? 1 : keyboardStep;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            dragWithKeys({-step, 0});
+            return;
+        case Qt::Key_Right:
+            dragWithKeys({step, 0});
+            return;
+        case Qt::Key_Up:
+            dragWithKeys({0, -step});
+            return;
+        case Qt::Key_Down:
+            dragWithKeys({0, step});
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (keyboardDrag_) {
+                dropKeyboardDrag();
+                return;
+            }
+            break;
+        case Qt::Key_Escape:
+            if (keyboardDrag_) {
+                cancelKeyboardDrag();
+                return;
+            }
+            break;
+        case Qt::Key_Space:
+            if (!keyboardDrag_) {
+                state_.setSelection(display->uuid());
+                return;
+            }
+            break;
+        case Qt::Key_M:
+            if (!keyboardDrag_ && event->modifiers() == Qt::NoModifier) {
+                makeMain(*display);
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void DisplayArrangementSection::dragWithKeys(const QPointF& step) {
+    const auto primary = tilePrimary(*focusedDisplay_);
+    if (!primary || press_ || menubarDrag_) {
+        return;
+    }
+    if (!keyboardDrag_) {
+        if (spring_ && spring_->displayID == primary->id()) {
+            springAnimation_->stop();
+            spring_.reset();
+        }
+        liveDrag_ = LiveDrag{primary->id(), {}};
+        keyboardDrag_ = true;
+    }
+    liveDrag_->translation += step;
+    update();
+}
+
+void DisplayArrangementSection::dropKeyboardDrag() {
+    if (const auto display = findDisplay(onCanvas(), liveDrag_->displayID)) {
+        dropTile(*display);
+    }
+    liveDrag_.reset();
+    keyboardDrag_ = false;
+    update();
+}
+
+void DisplayArrangementSection::cancelKeyboardDrag() {
+    const auto shown = onCanvas();
+    if (const auto display = findDisplay(shown, liveDrag_->displayID)) {
+        startSpring(display->id(), tileRect(*display, layout()).topLeft(),
+                    unchangedSpringMilliseconds);
+    }
+    liveDrag_.reset();
+    keyboardDrag_ = false;
+    update();
+}
+
+void DisplayArrangementSection::makeMain(DisplayDevice& display) {
+    if (display.isMain()) {
+        return;
+    }
+    // A refused configuration changes nothing on screen; the status is not shown.
+    discovery_.makeMain(display);
+}
+
+void DisplayArrangementSection::contextMenuEvent(QContextMenuEvent* event) {
+    std::shared_ptr<DisplayDevice> display;
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        display = hitTest(event->pos()).first;
+    } else {
+        display = keyboardDisplay();
+    }
+    if (!display || press_ || liveDrag_ || menubarDrag_) {
+        return;
+    }
+    focusedDisplay_ = display->id();
+    // Not a child: while the menu is open the page may be rebuilt, and this canvas with it.
+    QMenu menu;
+    auto* select = menu.addAction(QStringLiteral("Select"));
+    select->setEnabled(display->uuid() != state_.selection());
+    auto* main = menu.addAction(QStringLiteral("Make Main"));
+    main->setShortcut(Qt::Key_M);
+    main->setEnabled(!display->isMain());
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse
+                          ? event->globalPos()
+                          : mapToGlobal(drawnRect(display->id()).center().toPoint());
+    const std::weak_ptr<DisplayDevice> chosen = display;
+    const QPointer<DisplayArrangementSection> self(this);
+    auto* picked = menu.exec(at);
+    const auto still = chosen.lock();
+    if (!self || !still || !findDisplay(onCanvas(), still->id())) {
+        return;
+    }
+    if (picked == main) {
+        makeMain(*still);
+    } else if (picked == select) {
+        state_.setSelection(still->uuid());
+    }
 }
 
 bool DisplayArrangementSection::event(QEvent* event) {
@@ -424,6 +677,16 @@ void DisplayArrangementSection::paintEvent(QPaintEvent*) {
             drawDisplay(*group.secondary, rect.translated(mirrorOffset, mirrorOffset), true);
         }
         drawDisplay(*group.primary, rect, false);
+    }
+
+    if (hasFocus() && focusedDisplay_) {
+        const QRectF focused = drawnRect(*focusedDisplay_);
+        if (!focused.isNull()) {
+            QPen ring(colors.color(QPalette::Highlight), 1.5, Qt::DashLine);
+            painter.setPen(ring);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(focused.adjusted(-3, -3, 3, 3), 4, 4);
+        }
     }
 
     if (menubarDrag_) {

@@ -21,7 +21,11 @@ class WindowState;
 // moves a display (permanently), and a drag of the menu bar from the main display's tile onto
 // another tile makes that display the main one. The geometry comes from `DisplayArrangement`;
 // this widget keeps only the gesture in progress and draws from the models' current frames.
-// Main thread.
+//
+// Without a mouse: Tab walks the tiles (and leaves the canvas after the last), the arrow keys
+// drag the focused display's tile (Shift for single points), snapping as a pointer drag does,
+// Enter drops it through the same decision and Escape puts it back; Space selects the display,
+// and M or the context menu's "Make Main" makes it the main one. Main thread.
 class DisplayArrangementSection final : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +36,8 @@ public:
     static constexpr qreal menuBarDragDistance = 2;
     // How far behind its primary a mirroring display's drawing is stacked, in points.
     static constexpr qreal mirrorOffset = 6;
+    // How far an arrow key drags the focused tile, in points; with Shift, one point.
+    static constexpr qreal keyboardStep = 10;
 
     struct LiveDrag {
         DisplayID displayID = 0;
@@ -47,6 +53,14 @@ public:
                               QWidget* parent = nullptr);
 
     const std::optional<LiveDrag>& liveDrag() const { return liveDrag_; }
+    // The display whose tile has the keyboard; none before the canvas first takes focus.
+    std::optional<DisplayID> focusedDisplay() const { return focusedDisplay_; }
+    void setFocusedDisplay(DisplayID display);
+    // The displays drawn, in list order.
+    QList<std::shared_ptr<DisplayDevice>> onCanvas() const;
+    // What a tile reads as to a screen reader: "2560 × 1440 at 0, 0", then ", main display".
+    static QString tileDescription(const DisplayDevice& display);
+    const WindowState& windowState() const { return state_; }
     const std::optional<MenubarDrag>& menubarDrag() const { return menubarDrag_; }
 
     // The canvas geometry at the widget's current size.
@@ -66,6 +80,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     bool event(QEvent* event) override;
 
 private:
@@ -85,7 +104,6 @@ private:
         qreal remaining = 0;
     };
 
-    QList<std::shared_ptr<DisplayDevice>> onCanvas() const;
     // The drawn rectangle of a mirror group's primary, before any stacking.
     QRectF tileRect(const DisplayDevice& primary, const DisplayArrangement::Layout& layout) const;
     // The topmost display drawing under `point` and the primary of its tile.
@@ -100,6 +118,15 @@ private:
     // Dragged or springing back: drawn over the other tiles.
     bool isInHand(DisplayID display) const;
     void startSpring(DisplayID display, const QPointF& from, int milliseconds);
+    // The keyboard's tile, or the selected display's, or the first; null on an empty canvas.
+    std::shared_ptr<DisplayDevice> keyboardDisplay() const;
+    // The primary of the tile a display is drawn on.
+    std::shared_ptr<DisplayDevice> tilePrimary(DisplayID display) const;
+    void dragWithKeys(const QPointF& step);
+    void dropKeyboardDrag();
+    void cancelKeyboardDrag();
+    void makeMain(DisplayDevice& display);
+    void tellFocus();
 
     DisplayDiscovery& discovery_;
     WindowState& state_;
@@ -107,6 +134,9 @@ private:
     std::optional<LiveDrag> liveDrag_;
     std::optional<MenubarDrag> menubarDrag_;
     std::optional<Spring> spring_;
+    std::optional<DisplayID> focusedDisplay_;
+    // The live drag is the keyboard's, not the pointer's.
+    bool keyboardDrag_ = false;
     QVariantAnimation* springAnimation_;
     // Carries the connections to the displays; replaced with the list.
     QObject* watcher_ = nullptr;

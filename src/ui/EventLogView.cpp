@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "ui/AccessibleViews.h"
 #include "ui/EventLogModel.h"
 #include "ui/EventLogRowDelegate.h"
 
@@ -24,6 +25,8 @@ EventLogView::EventLogView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(ScrollPerPixel);
     setFrameShape(QFrame::NoFrame);
+    // Before anything asks for the interface, which is then kept.
+    installAccessibleViews();
     setAccessibleName(QStringLiteral("Events"));
     rowHeight_ = delegate_->rowHeight(font());
 

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "ui/AccessibleViews.h"
 #include "ui/ChannelBar.h"
 #include "ui/ChannelReadoutRow.h"
 #include "ui/ScaleColumn.h"
@@ -21,6 +22,8 @@ QFont readoutFont() {
 }  // namespace
 
 MeterLevelsView::MeterLevelsView(QWidget* parent) : QWidget(parent) {
+    // Before anything asks for the interface, which is then kept.
+    installAccessibleViews();
     setAccessibleName(QStringLiteral("Levels"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     font_ = readoutFont();

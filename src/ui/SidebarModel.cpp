@@ -44,6 +44,27 @@ bool sidebarNeedsAttention(const DeviceEntry& entry) {
     return false;
 }
 
+QString sidebarAccessibleDescription(const DeviceEntry& entry) {
+    QStringList parts;
+    if (const auto subtitle = entry.subtitle(); subtitle && !subtitle->isEmpty()) {
+        parts << *subtitle;
+    }
+    parts << entry.status().label;
+    // What the dot and the warning symbol show, in words.
+    if (entry.statusDotColor()) {
+        parts << QStringLiteral("Running");
+    }
+    if (entry.isAvailable()) {
+        if (const auto camera = entry.camera(); camera && camera->isSuspended()) {
+            parts << QStringLiteral("Suspended");
+        }
+        if (const auto microphone = entry.microphone(); microphone && microphone->isMuted()) {
+            parts << QStringLiteral("Muted");
+        }
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 SidebarModel::SidebarModel(DeviceStore& store, const SymbolCatalog& symbols, QObject* parent)
     : QAbstractItemModel(parent), store_(store), symbols_(symbols) {}
 
@@ -239,6 +260,8 @@ QVariant SidebarModel::data(const QModelIndex& index, int role) const {
             return entry->localizedName();
         case Qt::ToolTipRole:
             return sidebarToolTip(*entry);
+        case Qt::AccessibleDescriptionRole:
+            return sidebarAccessibleDescription(*entry);
         case IsSectionRole:
             return false;
         case DeviceIdRole:

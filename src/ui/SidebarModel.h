@@ -62,6 +62,9 @@ private:
 
 // The tooltip of a device row: name — status, and the recovery suggestion on a second line.
 QString sidebarToolTip(const DeviceEntry& entry);
+// What a screen reader says after a device row's name: its subtitle, its status, and in words
+// what the status dot and the warning symbol show ("Running", "Suspended", "Muted").
+QString sidebarAccessibleDescription(const DeviceEntry& entry);
 // Whether a row shows the warning symbol: unavailable, or an available camera that is suspended
 // or microphone that is muted.
 bool sidebarNeedsAttention(const DeviceEntry& entry);

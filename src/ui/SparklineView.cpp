@@ -7,6 +7,8 @@
 #include <limits>
 #include <numbers>
 
+#include "ui/AccessibleViews.h"
+
 namespace tavrin {
 
 std::array<double, 24> sparklineHeights(double value, double lower, double upper, double phase) {
@@ -41,13 +43,21 @@ std::array<QPointF, 24> sparklinePoints(const std::array<double, 24>& heights, Q
 SparklineView::SparklineView(const QString& seed, QWidget* parent)
     : QWidget(parent), phase_(sparklinePhase(seed)) {
     setFixedSize(38, 14);
+    installAccessibleViews();
+    setAccessibleName(seed + QStringLiteral(" curve"));
     heights_ = sparklineHeights(0, 0, 1, phase_);
+}
+
+QString SparklineView::valueText() const {
+    return QStringLiteral("%1%").arg(std::lround(fraction_ * 100));
 }
 
 void SparklineView::setValue(double value, double lower, double upper) {
     if (std::isnan(value)) {
         return;
     }
+    const double span = upper - lower;
+    fraction_ = span > 0 ? std::clamp((value - lower) / span, 0.0, 1.0) : 0.0;
     const auto heights = sparklineHeights(value, lower, upper, phase_);
     if (heights != heights_) {
         heights_ = heights;

@@ -26,6 +26,8 @@ public:
 
     void setValue(double value, double lower, double upper);
     const std::array<double, 24>& heights() const { return heights_; }
+    // Where the value sits in its range, for a screen reader: "0%" to "100%".
+    QString valueText() const;
 
     QSize sizeHint() const override { return {38, 14}; }
 
@@ -35,6 +37,7 @@ protected:
 private:
     double phase_;
     std::array<double, 24> heights_{};
+    double fraction_ = 0;
 };
 
 }  // namespace tavrin

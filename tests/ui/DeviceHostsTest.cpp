@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPointer>
 #include <QTest>
 
@@ -65,6 +66,31 @@ TEST_F(DeviceHostsTest, ClickingAnotherDisplaysTileReplacesTheCanvasUnderTheClic
                       again->drawnRect(display(0)->id()).center().toPoint());
     env_.settleAll();
     EXPECT_EQ(state_.selection(), display(0)->uuid());
+}
+
+// Space on a tile selects its display from the keyboard: the canvas is replaced, and the
+// keyboard goes on from the new canvas's arrangement, on the display just selected.
+TEST_F(DeviceHostsTest, AKeyboardSelectionOnTheArrangementKeepsTheKeyboardThere) {
+    CanvasHost host(env_.context(), state_);
+    host.resize(900, 600);
+    host.show();
+    QApplication::setActiveWindow(&host);
+    state_.setSelection(display(0)->uuid());
+    env_.settleAll();
+    auto* arrangement = host.canvas()->findChild<DisplayArrangementSection*>();
+    ASSERT_TRUE(arrangement);
+    arrangement->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(arrangement, Qt::Key_Tab);
+    ASSERT_EQ(arrangement->focusedDisplay(), std::optional<DisplayID>(display(1)->id()));
+    QTest::keyClick(arrangement, Qt::Key_Space);
+    EXPECT_EQ(state_.selection(), display(1)->uuid());
+    env_.settleAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto* again = host.canvas()->findChild<DisplayArrangementSection*>();
+    ASSERT_TRUE(again);
+    ASSERT_NE(again, arrangement);
+    EXPECT_TRUE(again->hasFocus());
+    EXPECT_EQ(again->focusedDisplay(), std::optional<DisplayID>(display(1)->id()));
 }
 
 // The inspector and the log are replaced the same way when a control in them leads to another

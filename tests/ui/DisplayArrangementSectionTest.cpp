@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
+#include <QPushButton>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QVariantAnimation>
 
 #include "catalogue/DeviceStore.h"
@@ -67,6 +71,17 @@ protected:
         move(from + by / 2);
         move(from + by);
         release(from + by);
+    }
+    void key(Qt::Key key, int times = 1, Qt::KeyboardModifiers modifiers = {}) {
+        for (int i = 0; i < times; ++i) {
+            QTest::keyClick(section_.get(), key, modifiers);
+        }
+        env_->settleAll();
+    }
+    void focusCanvas() {
+        QApplication::setActiveWindow(section_.get());
+        section_->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(section_->hasFocus());
     }
     void finishSpring() {
         auto* spring = section_->findChild<QVariantAnimation*>();
@@ -237,6 +252,117 @@ TEST_F(DisplayArrangementSectionTest, ManyDisplaysAndAVeryTallOneStayInsideTheCa
     }
     // The 30,000-point display is the one that sets the scale: exactly 180 points.
     EXPECT_NEAR(section_->drawnRect(2).height(), 180, 1e-9);
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// The keyboard drags as the pointer does: the same snapping while the tile is in hand and the
+// same decision when it is dropped.
+TEST_F(DisplayArrangementSectionTest, ArrowKeysDragTheFocusedTileAndEnterDropsItAsADragWould) {
+    start(sideBySide);
+    focusCanvas();
+    EXPECT_EQ(section_->focusedDisplay(), std::optional<DisplayID>(1));
+    QTest::keyClick(section_.get(), Qt::Key_Tab);
+    EXPECT_EQ(section_->focusedDisplay(), std::optional<DisplayID>(2));
+    const QRectF before = section_->drawnRect(2);
+    // The translation of the pointer drag that drops it at (100, 600).
+    key(Qt::Key_Left, 27);
+    key(Qt::Key_Down, 12, Qt::ShiftModifier);
+    ASSERT_TRUE(section_->liveDrag());
+    EXPECT_EQ(section_->liveDrag()->translation, QPointF(-270, 12));
+    EXPECT_NE(section_->drawnRect(2), before);
+    EXPECT_EQ(services().callCount(Step::begin), 0) << "nothing is asked before the drop";
+    key(Qt::Key_Return);
+    EXPECT_FALSE(section_->liveDrag());
+    EXPECT_EQ(display(2)->frame().topLeft(), QPointF(100, 600));
+    EXPECT_TRUE(section_->hasFocus());
+    EXPECT_EQ(section_->focusedDisplay(), std::optional<DisplayID>(2));
+}
+
+TEST_F(DisplayArrangementSectionTest, EscapePutsAKeyboardDragBackAndSpaceAndMActOnTheFocusedTile) {
+    start(sideBySide);
+    focusCanvas();
+    QTest::keyClick(section_.get(), Qt::Key_Tab);
+    key(Qt::Key_Up, 30);
+    ASSERT_TRUE(section_->liveDrag());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(section_->liveDrag());
+    finishSpring();
+    EXPECT_EQ(services().callCount(Step::begin), 0);
+    EXPECT_EQ(display(2)->frame().topLeft(), QPointF(1000, 0));
+
+    key(Qt::Key_Space);
+    EXPECT_EQ(state_.selection(), display(2)->uuid());
+    key(Qt::Key_M);
+    EXPECT_TRUE(display(2)->isMain());
+    EXPECT_FALSE(display(1)->isMain());
+    EXPECT_EQ(display(1)->frame().topLeft(), QPointF(-1000, 0));
+}
+
+// Tab walks the tiles one by one and then leaves the canvas; Shift+Tab walks back in from the
+// last tile.
+TEST_F(DisplayArrangementSectionTest, TabWalksTheTilesAndThenLeavesTheCanvas) {
+    start(sideBySide);
+    QWidget window;
+    auto* canvas = section_.release();
+    auto* layout = new QVBoxLayout(&window);
+    auto* before = new QPushButton(QStringLiteral("Before"));
+    auto* after = new QPushButton(QStringLiteral("After"));
+    layout->addWidget(before);
+    layout->addWidget(canvas);
+    layout->addWidget(after);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    before->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_TRUE(canvas->hasFocus());
+    EXPECT_EQ(canvas->focusedDisplay(), std::optional<DisplayID>(1));
+    QTest::keyClick(canvas, Qt::Key_Tab);
+    EXPECT_EQ(canvas->focusedDisplay(), std::optional<DisplayID>(2));
+    QTest::keyClick(canvas, Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+    QTest::keyClick(after, Qt::Key_Backtab);
+    ASSERT_TRUE(canvas->hasFocus());
+    EXPECT_EQ(canvas->focusedDisplay(), std::optional<DisplayID>(2));
+}
+
+TEST_F(DisplayArrangementSectionTest, EachTileReadsAsItsDisplayToAScreenReader) {
+    start(sideBySide);
+    auto* canvas = QAccessible::queryAccessibleInterface(section_.get());
+    ASSERT_TRUE(canvas);
+    EXPECT_EQ(canvas->role(), QAccessible::List);
+    EXPECT_EQ(canvas->text(QAccessible::Name), QStringLiteral("Arrangement"));
+    ASSERT_EQ(canvas->childCount(), 2);
+    auto* main = canvas->child(0);
+    auto* other = canvas->child(1);
+    ASSERT_TRUE(main && other);
+    EXPECT_EQ(main->role(), QAccessible::ListItem);
+    EXPECT_EQ(main->text(QAccessible::Name), QStringLiteral("Display 1"));
+    EXPECT_EQ(main->text(QAccessible::Description),
+              QStringLiteral("1000 \u00d7 600 at 0, 0, main display"));
+    EXPECT_EQ(other->text(QAccessible::Description), QStringLiteral("800 \u00d7 600 at 1000, 0"));
+    EXPECT_EQ(canvas->indexOfChild(other), 1);
+    EXPECT_EQ(other->parent(), canvas);
+    const QPoint centre = section_->mapToGlobal(centreOf(2));
+    EXPECT_EQ(canvas->childAt(centre.x(), centre.y()), other);
+    EXPECT_LE((other->rect().center() - centre).manhattanLength(), 2);
+
+    focusCanvas();
+    QTest::keyClick(section_.get(), Qt::Key_Tab);
+    EXPECT_EQ(canvas->focusChild(), other);
+    EXPECT_TRUE(other->state().focused);
+    EXPECT_FALSE(main->state().focused);
+    // A move is read from the display when asked: the same interface tells the new place.
+    key(Qt::Key_Down, 30);
+    key(Qt::Key_Return);
+    EXPECT_EQ(canvas->child(1), other);
+    EXPECT_NE(other->text(QAccessible::Description), QStringLiteral("800 \u00d7 600 at 1000, 0"));
+    EXPECT_EQ(other->text(QAccessible::Description),
+              DisplayArrangementSection::tileDescription(*display(2)));
 }
 
 }  // namespace

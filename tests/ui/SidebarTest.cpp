@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -187,6 +188,36 @@ TEST(SidebarRowTest, AccessoriesSitAtTheTrailingEdgeAndTheTextEndsBeforeThem) {
     EXPECT_EQ(both.dot.left() - both.warning.right() - 1, 5);
     EXPECT_EQ(both.warning.left() - both.text.right() - 1, 6);
     EXPECT_EQ(both.icon.left(), 4);
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// A screen reader hears what a row shows besides its name: its subtitle, its status, and the
+// dot and the warning symbol in words.
+TEST_F(SidebarTest, ARowReadsItsNameThenItsSubtitleStatusDotAndWarning) {
+    env_.fake().setCameraInUseByAnotherProcess(QStringLiteral("0x1420000046d0825"), true);
+    env_.settleAll();
+    auto* tree = QAccessible::queryAccessibleInterface(sidebar_->outlineView());
+    ASSERT_TRUE(tree);
+    // The tree's children are its header's cells and then its rows, each one cell.
+    QMap<QString, QString> descriptions;
+    for (int i = 0; i < tree->childCount(); ++i) {
+        if (auto* cell = tree->child(i); cell && cell->role() == QAccessible::TreeItem) {
+            descriptions.insert(cell->text(QAccessible::Name),
+                                cell->text(QAccessible::Description));
+        }
+    }
+    EXPECT_EQ(descriptions.value(QStringLiteral("HD Pro Webcam")),
+              QStringLiteral("Lumetric \u00b7 USB, In Use, Running"));
+    EXPECT_EQ(descriptions.value(QStringLiteral("Headset")),
+              QStringLiteral("Sonance \u00b7 Bluetooth, Available"));
+    EXPECT_EQ(descriptions.value(QStringLiteral("Desk View Camera")), QStringLiteral("Lid Closed"));
+    EXPECT_EQ(descriptions.value(QStringLiteral("Built-in Display")),
+              QStringLiteral("1512 \u00d7 982, Available"));
 }
 
 }  // namespace
