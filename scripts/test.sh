@@ -132,3 +132,9 @@ stage "ASan+UBSan build and tests" "AddressSanitizer + UndefinedBehaviorSanitize
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_init_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_SANITIZE=ON -DTAVRIN_BUILD_BENCHMARKS=OFF
+
+# A seeded random user over the window, under the sanitizers: a crash prints the seed and the
+# last inputs. TAVRIN_MONKEY_SECONDS and TAVRIN_MONKEY_SEED run it longer or otherwise by hand.
+stage "ui monkey" "random clicks, drags, wheel turns and keys over the window for ${TAVRIN_MONKEY_SECONDS:-60} s"
+QT_QPA_PLATFORM=offscreen build-asan/tests/tavrin_monkey --seed "${TAVRIN_MONKEY_SEED:-2026}" \
+  --seconds "${TAVRIN_MONKEY_SECONDS:-60}"
