@@ -1,9 +1,13 @@
 // Renders the main window on the demo devices, in its main states, to PNG files for people to
 // look at: scripts/screenshots.sh runs it on the offscreen platform.
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMetaEnum>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -115,6 +119,51 @@ void sendMouse(QWidget* widget, QEvent::Type type, const QPointF& at) {
     const auto buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
+}
+
+void sendKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(widget, &release);
+}
+
+// What a screen reader finds in a window: each shown node of its accessibility tree, indented,
+// as role, "name", the description and the value.
+void dumpNode(QAccessibleInterface* node, int depth, QTextStream& out) {
+    if (!node || !node->isValid() || node->state().invisible || depth > 40) {
+        return;
+    }
+    out << QString(depth * 2, QLatin1Char(' '))
+        << QAccessible::staticMetaObject
+               .enumerator(QAccessible::staticMetaObject.indexOfEnumerator("Role"))
+               .valueToKey(node->role())
+        << " \"" << node->text(QAccessible::Name) << '"';
+    if (const auto description = node->text(QAccessible::Description); !description.isEmpty()) {
+        out << " \u2014 " << description;
+    }
+    if (const auto value = node->text(QAccessible::Value); !value.isEmpty()) {
+        out << " = " << value;
+    }
+    if (node->state().focused) {
+        out << " (focused)";
+    }
+    out << '\n';
+    for (int index = 0; index < node->childCount(); ++index) {
+        dumpNode(node->child(index), depth + 1, out);
+    }
+}
+
+bool dumpAccessibility(QWidget& window, const QString& directory, const QString& name) {
+    QFile file(QDir(directory).filePath(name + QStringLiteral(".txt")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        std::printf("FAILED %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    QTextStream out(&file);
+    dumpNode(QAccessible::queryAccessibleInterface(&window), 0, out);
+    std::printf("wrote %s\n", qPrintable(file.fileName()));
+    return true;
 }
 
 }  // namespace
@@ -325,6 +374,18 @@ int main(int argc, char** argv) {
         sendMouse(section, QEvent::MouseMove, side + QPointF(60, 90));
         ok &= saveCanvas(*pageTab, output, QStringLiteral("18-display-dragged"));
         sendMouse(section, QEvent::MouseButtonRelease, side);
+        settle(400);  // the tile springs back
+        // A display moved with the keyboard: focused with Tab, pulled left with the arrow
+        // keys, in hand until Enter; Escape puts it back.
+        QApplication::setActiveWindow(window);
+        section->setFocus(Qt::TabFocusReason);
+        sendKey(section, Qt::Key_Tab);
+        for (int step = 0; step < 14; ++step) {
+            sendKey(section, Qt::Key_Left);
+        }
+        ok &= saveCanvas(*pageTab, output, QStringLiteral("18-display-moved-by-keys"));
+        ok &= dumpAccessibility(*window, output, QStringLiteral("18-display-moved-by-keys"));
+        sendKey(section, Qt::Key_Escape);
     } else {
         std::printf("FAILED no arrangement\n");
         ok = false;
@@ -339,10 +400,12 @@ int main(int argc, char** argv) {
     pageTab->state().setMicrophoneMeterEnabled(true);
     settle(900);
     ok &= saveCanvas(*pageTab, output, QStringLiteral("19-meter-running"));
+    ok &= dumpAccessibility(*window, output, QStringLiteral("19-meter-running"));
     pageTab->state().setSelection(store.cameraDiscovery().cameras().first()->uuid());
     pageTab->state().setCameraPreviewEnabled(true);
     settle(600);
     ok &= saveCanvas(*pageTab, output, QStringLiteral("20-preview-live"));
+    ok &= dumpAccessibility(*window, output, QStringLiteral("20-preview-live"));
     pageTab->state().setCameraPreviewMirrored(true);
     settle(300);
     ok &= saveCanvas(*pageTab, output, QStringLiteral("20-preview-mirrored"));

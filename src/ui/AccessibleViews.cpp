@@ -176,22 +176,21 @@ private:
     EventLogView* view() const { return static_cast<EventLogView*>(widget()); }
 };
 
-// A view with no parts: its role, and a value read from it when asked.
+// A view with no parts: its role, and one of its texts (the description of a picture, the
+// value of a curve) read from it when asked.
 class DescribedViewAccessible final : public QAccessibleWidget {
 public:
-    DescribedViewAccessible(QWidget* widget, QAccessible::Role role, std::function<QString()> value)
-        : QAccessibleWidget(widget, role), value_(std::move(value)) {}
+    DescribedViewAccessible(QWidget* widget, QAccessible::Role role, QAccessible::Text which,
+                            std::function<QString()> read)
+        : QAccessibleWidget(widget, role), which_(which), read_(std::move(read)) {}
 
     QString text(QAccessible::Text text) const override {
-        if (text == QAccessible::Value ||
-            (text == QAccessible::Description && widget()->accessibleDescription().isEmpty())) {
-            return value_();
-        }
-        return QAccessibleWidget::text(text);
+        return text == which_ ? read_() : QAccessibleWidget::text(text);
     }
 
 private:
-    std::function<QString()> value_;
+    QAccessible::Text which_;
+    std::function<QString()> read_;
 };
 
 QAccessibleInterface* accessibleView(const QString& className, QObject* object) {
@@ -206,12 +205,12 @@ QAccessibleInterface* accessibleView(const QString& className, QObject* object) 
     }
     if (className == QLatin1String(CameraPreviewView::staticMetaObject.className())) {
         auto* preview = static_cast<CameraPreviewView*>(object);
-        return new DescribedViewAccessible(preview, QAccessible::Graphic,
+        return new DescribedViewAccessible(preview, QAccessible::Graphic, QAccessible::Description,
                                            [preview] { return preview->stateText(); });
     }
     if (className == QLatin1String(SparklineView::staticMetaObject.className())) {
         auto* sparkline = static_cast<SparklineView*>(object);
-        return new DescribedViewAccessible(sparkline, QAccessible::Chart,
+        return new DescribedViewAccessible(sparkline, QAccessible::Chart, QAccessible::Value,
                                            [sparkline] { return sparkline->valueText(); });
     }
     return nullptr;
