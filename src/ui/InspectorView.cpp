@@ -9,6 +9,8 @@ namespace tavrin {
 InspectorView::InspectorView(AppContext& context, WindowState& state, const DeviceEntry& entry,
                              QWidget* parent)
     : QScrollArea(parent), entry_(entry) {
+    // It takes the keyboard, so that the arrow keys scroll it: a screen reader names it then.
+    setAccessibleName(QStringLiteral("Inspector"));
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -40,6 +40,9 @@ MainWindowController::MainWindowController(AppDelegate& delegate, AppContext& co
     tabs_->setTabsClosable(true);
     tabs_->setMovable(true);
     tabs_->setTabBarAutoHide(true);  // the tab bar shows from two tabs on
+    // The tab widget hands its focus to its tab bar, which is hidden with one tab: Tab would
+    // leave the last control for nowhere. The tab bar takes focus itself when shown.
+    tabs_->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(tabs_);
     connect(tabs_, &QTabWidget::tabCloseRequested, this, [this](int index) {
         if (tabs_->count() <= 1) {

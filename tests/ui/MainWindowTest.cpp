@@ -21,6 +21,7 @@
 #include "ui/AppDelegate.h"
 #include "ui/AudioHogModeSection.h"
 #include "ui/DeviceHosts.h"
+#include "ui/DisplayArrangementSection.h"
 #include "ui/EventLogPane.h"
 #include "ui/EventLogView.h"
 #include "ui/InspectorSliderRow.h"
@@ -370,6 +371,57 @@ TEST_F(MainWindowTest, AFocusedFieldKeepsEscapeWhileExclusiveAccessIsHeld) {
     QTest::keyClick(hog->releaseButton(), Qt::Key_Escape);
     settleAfterEscape();
     EXPECT_FALSE(held());
+}
+
+}  // namespace
+}  // namespace tavrin
+
+namespace tavrin {
+namespace {
+
+// Tab reaches every part of a display's window, in reading order, and comes round again: no
+// control keeps the keyboard, and none hands it to nowhere.
+TEST_F(MainWindowTest, TabWalksTheWindowInReadingOrderAndComesRound) {
+    auto* window = open();
+    window->show();
+    QApplication::setActiveWindow(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    const auto display = store().displayDiscovery().displays().first();
+    window->currentTab()->state().setSelection(display->uuid());
+    env_.settleAll();
+    auto* first = window->findChild<QLineEdit*>();
+    ASSERT_TRUE(first);
+    first->setFocus(Qt::TabFocusReason);
+    // The arrangement keeps the keyboard from tile to tile: a stop is a control and its tile.
+    auto stop = [] {
+        auto* focused = QApplication::focusWidget();
+        QString name = focused ? focused->accessibleName() : QStringLiteral("nowhere");
+        if (auto* arrangement = qobject_cast<DisplayArrangementSection*>(focused)) {
+            name += QStringLiteral(" %1").arg(*arrangement->focusedDisplay());
+        }
+        return name;
+    };
+    QStringList chain{stop()};
+    bool cameRound = false;
+    for (int step = 0; step < 60 && !cameRound; ++step) {
+        auto* focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused) << "Tab from " << chain.last().toStdString() << " went nowhere";
+        QTest::keyClick(focused, Qt::Key_Tab);
+        cameRound = QApplication::focusWidget() == first;
+        ASSERT_NE(stop(), chain.last()) << "kept Tab";
+        chain.append(stop());
+    }
+    EXPECT_TRUE(cameRound) << chain.join(QStringLiteral(", ")).toStdString();
+    const QStringList order{"Filter devices",  "Devices",         "Arrangement 1",
+                            "Arrangement 722", "Events",          "Copy",
+                            "Inspector",       "Hide General",    "Hide Properties",
+                            "Toggle Sidebar",  "Toggle Inspector"};
+    qsizetype at = -1;
+    for (const auto& stop : order) {
+        const auto next = chain.indexOf(stop);
+        EXPECT_GT(next, at) << stop.toStdString() << " in " << chain.join(", ").toStdString();
+        at = next;
+    }
 }
 
 }  // namespace
