@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -134,6 +135,16 @@ void CameraPreviewSection::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // A 16:9 picture at the page's width, within bounds; the page's layout has no height for
     // width of its own, so the section sets its height as its width changes.
+    //
+    // In a page that scrolls, the width also follows the scroll bar, which shows by the height:
+    // a taller picture brings the bar, the narrower picture is shorter, the bar goes, and so on
+    // without end. A width that grows by no more than a scroll bar keeps the height it had.
+    const int grown = width() - sizedForWidth_;
+    if (sizedForWidth_ >= 0 && grown > 0 &&
+        grown <= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this)) {
+        return;
+    }
+    sizedForWidth_ = width();
     const int wanted = heightForWidth(width());
     if (height() != wanted) {
         setFixedHeight(wanted);

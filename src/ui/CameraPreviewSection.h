@@ -66,6 +66,8 @@ private:
     DeviceFramework& framework_;
     bool isAuthorized_ = false;
     OnScreenWatch* onScreen_;
+    // The width the height was last set for; -1 before the first.
+    int sizedForWidth_ = -1;
     QStackedLayout* pages_ = nullptr;
     QWidget* accessPage_ = nullptr;
     QWidget* previewPage_ = nullptr;

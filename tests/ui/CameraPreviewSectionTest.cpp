@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
+#include <QVBoxLayout>
 #include <thread>
 
 #include "app/AppContext.h"
@@ -199,6 +201,37 @@ TEST_F(CameraPreviewSectionTest, APreviewRunsOnlyWhileItCanBeSeenAndComesBackByI
     env_.settleAll();
     EXPECT_TRUE(view->isPreviewRunning());
     EXPECT_EQ(streamStarts(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// In a page that scrolls, the picture's height follows its width, and the width follows the
+// scroll bar, which shows or not by the height. At some page heights each answer undid the
+// other without end, until the stack ran out: the picture must settle at every height.
+TEST_F(CameraPreviewSectionTest, InAScrollingPageThePictureSettlesAtEveryHeight) {
+    WindowState state;
+    QScrollArea page;
+    page.setWidgetResizable(true);
+    page.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    auto view = section(state);
+    auto* picture = view.release();
+    column->addWidget(picture);
+    column->addStretch(1);
+    page.setWidget(content);
+    page.resize(640, 400);
+    page.show();
+    env_.settleAll();
+    for (int height = 200; height <= 520; ++height) {
+        page.resize(640, height);
+        env_.settleAll();
+        const int settled = picture->height();
+        env_.settleAll();
+        ASSERT_EQ(picture->height(), settled) << "at a page height of " << height;
+    }
 }
 
 }  // namespace
