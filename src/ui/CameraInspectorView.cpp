@@ -149,10 +149,10 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
         modePickers_.append(picker);
         modeTexts_.append(name);
         addRow(modes, new InspectorRow(label, hbox({picker, name}, 0)));
-        connect(picker, &QComboBox::activated, this, [this, &mode](int index) {
+        connect(picker, &QComboBox::activated, this, [this, &mode, picker](int index) {
             const auto& supported = (camera_.get()->*mode.supported)();
             if (index >= 0 && index < supported.size()) {
-                report((camera_.get()->*mode.set)(supported[index]));
+                report((camera_.get()->*mode.set)(supported[index]), picker);
             }
         });
     }
@@ -210,7 +210,7 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     connect(formatPicker_, &QComboBox::activated, this, [this](int index) {
         const auto& formats = camera_->formats();
         if (index >= 0 && index < formats.size()) {
-            report(camera_->setActiveFormat(formats[index]));
+            report(camera_->setActiveFormat(formats[index]), formatPicker_);
         }
     });
     connect(frameRate_, &InspectorSliderRow::valueEdited, this, [this](double fps) {
@@ -220,13 +220,14 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     });
     connect(frameRatePicker_, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index < pickedFrameDurations_.size()) {
-            report(camera_->setFrameDuration(pickedFrameDurations_[index]));
+            report(camera_->setFrameDuration(pickedFrameDurations_[index]), frameRatePicker_);
         }
     });
     connect(colorSpacePicker_, &QComboBox::activated, this, [this](int index) {
         const auto& format = camera_->activeFormat();
         if (format && index >= 0 && index < format->supportedColorSpaces.size()) {
-            report(camera_->setActiveColorSpace(format->supportedColorSpaces[index]));
+            report(camera_->setActiveColorSpace(format->supportedColorSpaces[index]),
+                   colorSpacePicker_);
         }
     });
     connect(centerStage_, &QCheckBox::clicked, this, [this](bool on) {
@@ -543,13 +544,12 @@ void CameraInspectorView::refreshOpeners() {
     }
 }
 
-void CameraInspectorView::report(const std::optional<ConfigurationError>& error) {
+void CameraInspectorView::report(const std::optional<ConfigurationError>& error,
+                                 QComboBox* picked) {
     // The pickers and the slider go back to what the camera reports, whatever happened; a
     // refused pick at once, rather than after the hold for its answer.
-    if (error) {
-        for (auto* picker : findChildren<ElidingComboBox*>()) {
-            picker->releasePick();
-        }
+    if (auto* eliding = qobject_cast<ElidingComboBox*>(picked); eliding && error) {
+        eliding->releasePick();
     }
     refreshFormat();
     refreshModes();

@@ -83,7 +83,8 @@ private:
     void refreshModes();
     void refreshEffects();
     void refreshPreferred();
-    void report(const std::optional<ConfigurationError>& error);
+    // `picked`: the picker whose choice made the call, if one did.
+    void report(const std::optional<ConfigurationError>& error, QComboBox* picked = nullptr);
     void scheduleOpenerRefresh();
     void showFrameRateChoices(const CaptureDeviceFormat& format, const MediaTime& active);
     void refreshOpeners();

@@ -19,31 +19,29 @@ ElidingComboBox::ElidingComboBox(QWidget* parent) : QComboBox(parent), hold_(new
     hold_->setSingleShot(true);
     hold_->setInterval(pickHoldMilliseconds);
     connect(this, &QComboBox::activated, this, [this](int index) {
-        picked_ = itemText(index);
+        picked_ = index;
         hold_->start();
     });
     connect(hold_, &QTimer::timeout, this, [this] {
-        picked_.clear();
+        picked_ = -1;
         showIndex(reported_);
     });
 }
 
 void ElidingComboBox::showReported(int index) {
     reported_ = index;
-    if (!picked_.isEmpty()) {
-        const int picked = findText(picked_);
-        if (picked >= 0 && picked != index) {
-            showIndex(picked);
+    if (picked_ >= 0) {
+        if (picked_ != index && picked_ < count()) {
+            showIndex(picked_);
             return;
         }
-        picked_.clear();
-        hold_->stop();
+        releasePick();
     }
     showIndex(index);
 }
 
 void ElidingComboBox::releasePick() {
-    picked_.clear();
+    picked_ = -1;
     hold_->stop();
 }
 
@@ -101,12 +99,17 @@ void setPickerItems(QComboBox* picker, const QStringList& titles, int current) {
     for (int i = 0; i < picker->count(); ++i) {
         present.append(picker->itemText(i));
     }
+    auto* eliding = qobject_cast<ElidingComboBox*>(picker);
     if (present != titles) {
+        // Other choices (another format's rates): a pick among the old ones is no longer one.
+        if (eliding) {
+            eliding->releasePick();
+        }
         const QSignalBlocker blocker(picker);
         picker->clear();
         picker->addItems(titles);
     }
-    if (auto* eliding = qobject_cast<ElidingComboBox*>(picker)) {
+    if (eliding) {
         eliding->showReported(current);
         return;
     }

@@ -23,7 +23,7 @@ class InspectorSection;
 // to come back, and the report of an earlier pick must not pull the picker back under the
 // hand (a user stepping through the choices with the arrow keys would step from the old one
 // again). The user's pick is shown until the device reports it, or for a second at most, after
-// which the device's report stands.
+// which the device's report stands; new choices end the hold at once.
 class ElidingComboBox final : public QComboBox {
     Q_OBJECT
 public:
@@ -43,7 +43,8 @@ protected:
 private:
     void showIndex(int index);
 
-    QString picked_;
+    // The index the user picked, while it is held; -1 otherwise.
+    int picked_ = -1;
     int reported_ = -1;
     QTimer* hold_;
 };

@@ -338,6 +338,12 @@ TEST(PickerTest, TheUsersPickStaysUntilTheDeviceReportsItOrTheHoldEnds) {
     EXPECT_EQ(picker->currentText(), QStringLiteral("24 fps"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return picker->currentText() == QLatin1String("30 fps"); },
                                 ElidingComboBox::pickHoldMilliseconds * 3));
+
+    // Other choices end a hold at once: the pick was among the old ones.
+    QTest::keyClick(picker, Qt::Key_Down);
+    ASSERT_EQ(picker->currentText(), QStringLiteral("24 fps"));
+    setPickerItems(picker, {"60 fps", "50 fps", "25 fps"}, 0);
+    EXPECT_EQ(picker->currentText(), QStringLiteral("60 fps"));
 }
 
 }  // namespace
