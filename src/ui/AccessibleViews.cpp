@@ -6,7 +6,6 @@
 
 #include "display/DisplayDevice.h"
 #include "ui/CameraPreviewView.h"
-#include "ui/ChannelBar.h"
 #include "ui/ChannelReadoutRow.h"
 #include "ui/DisplayArrangementSection.h"
 #include "ui/EventLogModel.h"
@@ -40,6 +39,9 @@ public:
     }
     QString itemText(Key key, QAccessible::Text text) const override {
         const auto display = find(key);
+        if (!display) {
+            return {};
+        }
         switch (text) {
             case QAccessible::Name:
                 return display->localizedName();
@@ -63,7 +65,8 @@ public:
         state.selectable = true;
         state.movable = true;
         state.focused = canvas()->hasFocus() && canvas()->focusedDisplay() == DisplayID(key);
-        state.selected = find(key)->uuid() == canvas()->windowState().selection();
+        const auto display = find(key);
+        state.selected = display && display->uuid() == canvas()->windowState().selection();
         return state;
     }
     std::optional<Key> focusedItem() const override {
@@ -77,8 +80,10 @@ private:
     DisplayArrangementSection* canvas() const {
         return static_cast<DisplayArrangementSection*>(widget());
     }
+    // Asked only of an item that is valid, so of a display still drawn.
     std::shared_ptr<DisplayDevice> find(Key key) const {
-        return canvas()->onCanvas().at(itemIndex(key));
+        const int index = itemIndex(key);
+        return index >= 0 ? canvas()->onCanvas().at(index) : nullptr;
     }
 };
 
@@ -111,10 +116,7 @@ public:
     }
     QAccessible::Role itemRole(Key) const override { return QAccessible::ProgressBar; }
     QRect itemRect(Key key) const override {
-        const int left = int(MeterLevelsView::readoutInset() +
-                             qreal(key) * (ChannelBar::width + MeterLevelsView::barSpacing));
-        return QRect(left, int(MeterLevelsView::topInset), int(ChannelBar::width),
-                     int(MeterLevelsView::barHeight));
+        return MeterLevelsView::barRect(int(key)).toAlignedRect();
     }
     std::optional<ItemValue> itemValue(Key key) const override {
         const double level = std::clamp(meter()->levels().at(int(key)).average, 0.0, 1.0);

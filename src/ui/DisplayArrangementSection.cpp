@@ -1,6 +1,5 @@
 #include "ui/DisplayArrangementSection.h"
 
-#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -18,6 +17,7 @@
 #include "ui/AccessibleViews.h"
 #include "ui/DisplayInspectorView.h"
 #include "ui/ExaggeratedDisplayShape.h"
+#include "ui/PaintedItemsAccessible.h"
 #include "ui/SectionPanel.h"
 #include "ui/StatusColors.h"
 #include "ui/UiFonts.h"
@@ -217,6 +217,8 @@ void DisplayArrangementSection::followDisplays() {
     watcher_ = new QObject(this);
     auto refresh = [this] {
         dropVanishedGesture();
+        // A display came, went or moved: the tiles read differently.
+        PaintedItemsAccessible::itemsReordered(this);
         update();
     };
     for (const auto& display : discovery_.displays()) {
@@ -264,6 +266,7 @@ void DisplayArrangementSection::mousePressEvent(QMouseEvent* event) {
     const auto [hit, group] = hitTest(at);
     if (hit) {
         focusedDisplay_ = hit->id();
+        tellFocus();
     }
     const QRectF menuBar = menuBarRect();
     const bool onMenuBar = !menuBar.isNull() && menuBarGrabArea(menuBar).contains(at);
@@ -410,9 +413,7 @@ void DisplayArrangementSection::tellFocus() {
     const auto shown = onCanvas();
     for (int index = 0; index < shown.size(); ++index) {
         if (shown[index]->id() == *focusedDisplay_) {
-            QAccessibleEvent event(this, QAccessible::Focus);
-            event.setChild(index);
-            QAccessible::updateAccessibility(&event);
+            PaintedItemsAccessible::itemFocused(this, index);
             return;
         }
     }
@@ -445,7 +446,7 @@ bool DisplayArrangementSection::focusNextPrevChild(bool next) {
     // Tab walks the tiles first, then leaves the canvas.
     const auto shown = onCanvas();
     const auto current = keyboardDisplay();
-    if (hasFocus() && current && !keyboardDrag_) {
+    if (hasFocus() && isVisible() && isEnabled() && current && !keyboardDrag_) {
         const auto at = shown.indexOf(current);
         const auto to = at + (next ? 1 : -1);
         if (to >= 0 && to < shown.size()) {

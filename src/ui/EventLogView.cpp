@@ -11,6 +11,7 @@
 #include "ui/AccessibleViews.h"
 #include "ui/EventLogModel.h"
 #include "ui/EventLogRowDelegate.h"
+#include "ui/PaintedItemsAccessible.h"
 
 namespace tavrin {
 
@@ -250,12 +251,21 @@ void EventLogView::updateGeometries() {
     QAbstractItemView::updateGeometries();
 }
 
+void EventLogView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    // The stock views tell a screen reader which row the arrow keys reached; this one must too.
+    if (current.isValid() && hasFocus()) {
+        PaintedItemsAccessible::itemFocused(this, current.row());
+    }
+}
+
 void EventLogView::rowsInserted(const QModelIndex& parent, int start, int end) {
     QAbstractItemView::rowsInserted(parent, start, end);
     contentsChanged();
 }
 
 void EventLogView::contentsChanged() {
+    PaintedItemsAccessible::itemsReordered(this);
     updateGeometries();
     if (autoscroll_) {
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());

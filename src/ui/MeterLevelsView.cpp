@@ -46,6 +46,11 @@ qreal MeterLevelsView::readoutInset() {
     return ScaleColumn::frameWidth() + scaleSpacing;
 }
 
+QRectF MeterLevelsView::barRect(int channel) {
+    return QRectF(readoutInset() + channel * (ChannelBar::width + barSpacing), topInset,
+                  ChannelBar::width, barHeight);
+}
+
 QSize MeterLevelsView::sizeHint() const {
     const qreal width = readoutInset() + levels_.size() * (ChannelBar::width + barSpacing);
     const qreal height = topInset + barHeight + scaleSpacing + readouts_.height();
@@ -96,11 +101,8 @@ void MeterLevelsView::paintEvent(QPaintEvent*) {
     const auto palette = this->palette();
     scale_.paint(painter, QRectF(0, topInset, ScaleColumn::frameWidth(), barHeight), enabled_,
                  font_, palette, devicePixelRatioF());
-    qreal x = readoutInset();
-    for (const auto& level : levels_) {
-        ChannelBar::paint(painter, QRectF(x, topInset, ChannelBar::width, barHeight), level,
-                          enabled_, palette);
-        x += ChannelBar::width + barSpacing;
+    for (int channel = 0; channel < levels_.size(); ++channel) {
+        ChannelBar::paint(painter, barRect(channel), levels_[channel], enabled_, palette);
     }
     readouts_.paint(painter, QPointF(0, topInset + barHeight + scaleSpacing), readoutInset(),
                     palette);

@@ -32,6 +32,8 @@ public:
     bool isMeterEnabled() const { return enabled_; }
     // Where the readouts start, so that each sits under its bar.
     static qreal readoutInset();
+    // Where channel `channel`'s bar is drawn.
+    static QRectF barRect(int channel);
     const ChannelReadoutRow& readouts() const { return readouts_; }
     int paintCount() const { return paintCount_; }
 

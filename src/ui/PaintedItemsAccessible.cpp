@@ -58,6 +58,8 @@ public:
     QVariant minimumValue() const override { return value(&ItemValue::minimum); }
     QVariant minimumStepSize() const override { return {}; }
 
+    PaintedItemsAccessible::Key key() const { return key_; }
+
 private:
     using ItemValue = PaintedItemsAccessible::ItemValue;
 
@@ -79,9 +81,29 @@ PaintedItemsAccessible::PaintedItemsAccessible(QWidget* widget, QAccessible::Rol
     : QAccessibleWidget(widget, role) {}
 
 PaintedItemsAccessible::~PaintedItemsAccessible() {
+    forgetItems();
+}
+
+void PaintedItemsAccessible::forgetItems() {
     for (const auto id : std::as_const(items_)) {
         QAccessible::deleteAccessibleInterface(id);
     }
+    items_.clear();
+}
+
+void PaintedItemsAccessible::itemsReordered(QWidget* widget) {
+    if (auto* painted =
+            dynamic_cast<PaintedItemsAccessible*>(QAccessible::queryAccessibleInterface(widget))) {
+        painted->forgetItems();
+    }
+    QAccessibleEvent event(widget, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&event);
+}
+
+void PaintedItemsAccessible::itemFocused(QWidget* widget, int index) {
+    QAccessibleEvent event(widget, QAccessible::Focus);
+    event.setChild(index);
+    QAccessible::updateAccessibility(&event);
 }
 
 QAccessible::State PaintedItemsAccessible::itemState(Key) const {
@@ -131,12 +153,10 @@ QAccessibleInterface* PaintedItemsAccessible::child(int index) const {
 }
 
 int PaintedItemsAccessible::indexOfChild(const QAccessibleInterface* child) const {
-    for (auto item = items_.constBegin(); item != items_.constEnd(); ++item) {
-        if (QAccessible::accessibleInterface(item.value()) == child) {
-            return itemIndex(item.key());
-        }
+    if (!child || child->parent() != this) {
+        return -1;
     }
-    return -1;
+    return itemIndex(static_cast<const PaintedItemAccessible*>(child)->key());
 }
 
 QAccessibleInterface* PaintedItemsAccessible::childAt(int x, int y) const {

@@ -55,7 +55,16 @@ public:
     // The widget's own origin on the screen.
     QPoint screenOrigin() const;
 
+    // The items of `widget` are others now (rows came or went, so a row number names another
+    // event): the interfaces kept for the old ones go, and a screen reader reads the children
+    // again.
+    static void itemsReordered(QWidget* widget);
+    // The item at `index` has the keyboard now.
+    static void itemFocused(QWidget* widget, int index);
+
 private:
+    void forgetItems();
+
     mutable QHash<Key, QAccessible::Id> items_;
 };
 

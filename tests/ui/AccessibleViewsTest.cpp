@@ -125,6 +125,14 @@ TEST_F(EventLogAccessibilityTest, RowsReadAsTheirEventsAndTheArrowKeysWalkThem) 
     EXPECT_TRUE(list->child(1)->state().selected);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().endsWith(QStringLiteral("event 1")));
+
+    // A new event: the rows are others, so the items read before go.
+    const auto firstRow = QAccessible::uniqueId(list->child(0));
+    env_.log().record(QStringLiteral("event 3"), QStringLiteral("Usage"), microphone().id());
+    env_.settleAll();
+    EXPECT_EQ(QAccessible::accessibleInterface(firstRow), nullptr);
+    EXPECT_EQ(list->childCount(), 4);
+    EXPECT_EQ(list->child(3)->text(QAccessible::Name), QStringLiteral("event 3"));
 }
 
 }  // namespace
