@@ -72,22 +72,27 @@ void CanvasHost::rebuild() {
         return;
     }
     // A keyboard user who selected another device from inside the canvas (Space on an
-    // arrangement tile) carries on from the same control on the new canvas.
+    // arrangement tile) carries on from the same control on the new canvas. Only controls
+    // this application named are carried, never Qt's own parts.
     auto* focused = QApplication::focusWidget();
-    const QString focusedName =
-        canvas_ && focused && canvas_->isAncestorOf(focused) ? focused->objectName() : QString();
+    if (canvas_ && focused && canvas_->isAncestorOf(focused) && !focused->objectName().isEmpty() &&
+        !focused->objectName().startsWith(QLatin1String("qt_"))) {
+        focusAfterRebuild_ = focused->objectName();
+    }
     retireWidget(std::exchange(canvas_, nullptr));
     if (!entry || !page_) {
         return;
     }
     canvas_ = new DeviceCanvas(*entry, context_, state_, page_);
     page_->layout()->addWidget(canvas_);
-    if (focusedName.isEmpty()) {
+    if (focusAfterRebuild_.isEmpty()) {
         return;
     }
-    // The layout shows the canvas from the event loop; the focus follows it there.
-    QTimer::singleShot(0, canvas_, [canvas = canvas_, focusedName] {
-        if (auto* control = canvas->findChild<QWidget*>(focusedName)) {
+    // The layout shows the canvas from the event loop; the focus follows it there, to the
+    // newest canvas however many came in between.
+    QTimer::singleShot(0, this, [this] {
+        const auto name = std::exchange(focusAfterRebuild_, QString());
+        if (auto* control = canvas_ ? canvas_->findChild<QWidget*>(name) : nullptr) {
             control->setFocus(Qt::OtherFocusReason);
         }
     });

@@ -61,6 +61,8 @@ private:
     WindowState& state_;
     QWidget* page_ = nullptr;
     DeviceCanvas* canvas_ = nullptr;
+    // The control to give the keyboard on the next canvas, by its name; empty for none.
+    QString focusAfterRebuild_;
 };
 
 // The lower centre pane: the device's event log, or "No device selected". Each selected device

@@ -397,7 +397,7 @@ TEST_F(MainWindowTest, TabWalksTheWindowInReadingOrderAndComesRound) {
         auto* focused = QApplication::focusWidget();
         QString name = focused ? focused->accessibleName() : QStringLiteral("nowhere");
         if (auto* arrangement = qobject_cast<DisplayArrangementSection*>(focused)) {
-            name += QStringLiteral(" %1").arg(*arrangement->focusedDisplay());
+            name += QStringLiteral(" %1").arg(arrangement->focusedDisplay().value_or(0));
         }
         return name;
     };
