@@ -8,10 +8,13 @@
 //
 // Half the time goes to the demo, half to the fixture webcams over the V4L2 fake.
 
+#include <unistd.h>
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -28,10 +31,12 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/AppContext.h"
 #include "platform/fake/FakeFixture.h"
@@ -43,6 +48,7 @@
 #include "ui/DisplayArrangementSection.h"
 #include "ui/EventLogView.h"
 #include "ui/MainWindowController.h"
+#include "ui/PaintedItemsAccessible.h"
 #include "ui/SymbolIcons.h"
 
 #if defined(__has_feature)
@@ -70,23 +76,56 @@ constexpr int deepestNesting = 3;
 std::deque<std::string> trail;
 unsigned long long seedInUse = 0;
 long inputCount = 0;
+// Set by a check that found the window in a wrong state; the run then fails.
+bool faultFound = false;
 // How many inputs went to each kind of control, for the summary.
 QMap<QString, int> inputsByTarget;
 
-void printTrail() {
-    std::fprintf(stderr, "\nui monkey: seed %llu, %ld inputs; the last %zu:\n", seedInUse,
-                 inputCount, trail.size());
-    for (const auto& line : trail) {
-        std::fprintf(stderr, "  %s\n", line.c_str());
+void writeOut(const char* text) {
+    for (auto left = std::strlen(text); left > 0;) {
+        const auto written = ::write(STDERR_FILENO, text, left);
+        if (written <= 0) {
+            return;
+        }
+        text += written;
+        left -= std::size_t(written);
     }
-    std::fflush(stderr);
 }
 
-void onFatalSignal(int signal) {
-    printTrail();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+// Called as the process dies: plain writes of what is already there.
+void printTrail() {
+    char header[160];
+    std::snprintf(header, sizeof header, "\nui monkey: seed %llu, %ld inputs; the last %zu:\n",
+                  seedInUse, inputCount, trail.size());
+    writeOut(header);
+    for (const auto& line : trail) {
+        writeOut("  ");
+        writeOut(line.c_str());
+        writeOut("\n");
+    }
 }
+
+#ifndef TAVRIN_MONKEY_ASAN
+// Without the sanitizers, a fatal signal prints the trail and then does what it would have.
+void onFatalSignal(int) {
+    printTrail();
+}
+
+void printTrailOnFatalSignals() {
+    // A stack of its own, so that a stack that overflowed can still be reported.
+    static std::vector<char> stack(1 << 16);
+    stack_t alternate{};
+    alternate.ss_sp = stack.data();
+    alternate.ss_size = stack.size();
+    sigaltstack(&alternate, nullptr);
+    struct sigaction action {};
+    action.sa_handler = onFatalSignal;
+    action.sa_flags = SA_RESETHAND | SA_NODEFER | SA_ONSTACK;
+    for (const int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+#endif
 
 // The offscreen platform says, at every popup, that it can't raise or grab: noise here.
 QtMessageHandler standard = nullptr;
@@ -211,18 +250,29 @@ private:
         if (chance(0.05) && selectDevice(target->window())) {
             return;
         }
+        if (chance(0.01)) {
+            readAloud(target->window());
+            return;
+        }
         switch (pick(8)) {
             case 0:
-            case 1: {
-                const auto button = chance(0.85) ? Qt::LeftButton : Qt::RightButton;
-                note(QStringLiteral("%1 click on %2 at %3")
-                         .arg(button == Qt::LeftButton ? "left" : "right", name, where));
-                QTest::mouseClick(target, button, {}, at);
+            case 1:
+                if (chance(0.85)) {
+                    note(QStringLiteral("left click on %1 at %2").arg(name, where));
+                    click(target, at);
+                } else {
+                    // What a right click asks of the widget under it: its context menu.
+                    note(QStringLiteral("context menu of %1 at %2").arg(name, where));
+                    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+                    QApplication::sendEvent(target, &menu);
+                }
                 break;
-            }
             case 2:
                 note(QStringLiteral("double click on %1 at %2").arg(name, where));
-                QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+                click(target, at);
+                if (target) {
+                    QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+                }
                 break;
             case 3: {
                 const QPoint to = pointIn(target);
@@ -264,6 +314,7 @@ private:
                     {Qt::Key_M, {}},
                     {Qt::Key_A, {}},
                     {Qt::Key_Backspace, {}},
+                    {Qt::Key_Menu, {}},
                     {Qt::Key_C, Qt::ControlModifier},
                     {Qt::Key_F, Qt::ControlModifier},
                     {Qt::Key_Down, Qt::ShiftModifier},
@@ -283,6 +334,51 @@ private:
                 break;
             }
         }
+    }
+
+    // A press and a release, the release only to a widget that is still there: the press may
+    // have opened a dialog whose loop ran the next inputs.
+    static void click(const QPointer<QWidget>& target, const QPoint& at) {
+        QTest::mousePress(target, Qt::LeftButton, {}, at);
+        if (target) {
+            QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+        }
+    }
+
+    // What a screen reader does: reads the window's accessibility tree, every node's texts,
+    // place and state.
+    void readAloud(QWidget* window) {
+        int nodes = 0;
+        std::function<void(QAccessibleInterface*, int)> read = [&](QAccessibleInterface* node,
+                                                                   int depth) {
+            if (!node || !node->isValid() || depth > 40 || ++nodes > 5000) {
+                return;
+            }
+            for (const auto text :
+                 {QAccessible::Name, QAccessible::Description, QAccessible::Value}) {
+                (void)node->text(text);
+            }
+            (void)node->rect();
+            (void)node->state();
+            (void)node->focusChild();
+            for (int index = 0; index < node->childCount(); ++index) {
+                auto* child = node->child(index);
+                // Our painted views' items must know their places (Qt's own lists have quirks
+                // of their own, an empty popup's list among them).
+                if (child && dynamic_cast<PaintedItemsAccessible*>(node) &&
+                    node->indexOfChild(child) != index) {
+                    std::fprintf(
+                        stderr, "ui monkey: child %d (%s) of %s \"%s\" says it is child %d\n",
+                        index, qPrintable(child->text(QAccessible::Name)),
+                        node->object() ? node->object()->metaObject()->className() : "?",
+                        qPrintable(node->text(QAccessible::Name)), node->indexOfChild(child));
+                    faultFound = true;
+                }
+                read(child, depth + 1);
+            }
+        };
+        read(QAccessible::queryAccessibleInterface(window), 0);
+        note(QStringLiteral("read the accessibility tree aloud (%1 nodes)").arg(nodes));
     }
 
     // A click on a random device row of the window's sidebar, as the scenario changes them.
@@ -309,7 +405,7 @@ private:
         }
         ++inputsByTarget[QStringLiteral("sidebar row")];
         note(QStringLiteral("select \"%1\" in the sidebar").arg(row.data().toString()));
-        QTest::mouseClick(sidebar->viewport(), Qt::LeftButton, {}, place.center());
+        click(sidebar->viewport(), place.center());
         return true;
     }
 
@@ -377,11 +473,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavrin_monkey: --seed takes a whole number, --seconds a duration\n");
         return 2;
     }
-    std::signal(SIGSEGV, onFatalSignal);
-    std::signal(SIGABRT, onFatalSignal);
-    std::signal(SIGBUS, onFatalSignal);
 #ifdef TAVRIN_MONKEY_ASAN
+    // The sanitizers keep their own handlers, and their report, and call this as they end.
     __sanitizer_set_death_callback(printTrail);
+#else
+    printTrailOnFatalSignals();
 #endif
     std::printf("ui monkey: seed %llu for %.0f s\n", seedInUse, seconds);
     std::fflush(stdout);
@@ -423,7 +519,8 @@ int main(int argc, char** argv) {
         trail.push_back("-- the fixture webcams");
         runWindow(context, random, half, {});
     }
-    std::printf("ui monkey: %ld inputs, no crash; the controls most often hit:\n", inputCount);
+    std::printf("ui monkey: %ld inputs, no crash%s; the controls most often hit:\n", inputCount,
+                faultFound ? " but a wrong state" : "");
     QList<std::pair<int, QString>> counts;
     for (auto count = inputsByTarget.cbegin(); count != inputsByTarget.cend(); ++count) {
         counts.append({count.value(), count.key()});
@@ -432,5 +529,5 @@ int main(int argc, char** argv) {
     for (const auto& [count, name] : counts.mid(0, 12)) {
         std::printf("  %6d  %s\n", count, qPrintable(name));
     }
-    return 0;
+    return faultFound ? 1 : 0;
 }
