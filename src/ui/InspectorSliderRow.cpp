@@ -84,7 +84,6 @@ InspectorSliderRow::InspectorSliderRow(const QString& label, double lower, doubl
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     slider_->setAccessibleName(label);
-    slider_->setAttribute(Qt::WA_MacSmallSize);
     layout->addWidget(slider_, 1);
     if (showSparkline) {
         sparkline_ = new SparklineView(label, content());

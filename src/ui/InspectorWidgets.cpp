@@ -74,7 +74,6 @@ QComboBox* makePicker(const QString& accessibleName, QWidget* parent) {
     auto* picker = new ElidingComboBox(parent);
     picker->setAccessibleName(accessibleName);
     picker->setFont(uiFont(FontRole::callout));
-    picker->setAttribute(Qt::WA_MacSmallSize);
     picker->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     picker->setMinimumContentsLength(6);
     picker->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

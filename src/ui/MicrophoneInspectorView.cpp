@@ -102,7 +102,6 @@ MicrophoneInspectorView::MicrophoneInspectorView(AppContext& context,
     auto* defaultInput = section(QStringLiteral("System Default Input"));
     addRow(defaultInput, text(QStringLiteral("Default Input")));
     makeDefault_ = new QPushButton(QStringLiteral("Make Default Input"));
-    makeDefault_->setAttribute(Qt::WA_MacSmallSize);
     auto* buttonBox = new QWidget;
     auto* buttonLayout = new QHBoxLayout(buttonBox);
     buttonLayout->setContentsMargins(0, 0, 0, 0);

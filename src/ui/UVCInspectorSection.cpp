@@ -91,7 +91,6 @@ void UVCInspectorSection::build() {
                 }
                 case Kind::reset: {
                     auto* button = new QPushButton(QStringLiteral("Restore Defaults"));
-                    button->setAttribute(Qt::WA_MacSmallSize);
                     button->setAccessibleName(QStringLiteral("Restore Defaults of ") +
                                               section.title);
                     auto* box = new QWidget;
