@@ -14,8 +14,8 @@ class VideoEffectsObserver final : public QObject {
     Q_OBJECT
     Q_PROPERTY(
         bool isCenterStageEnabled READ isCenterStageEnabled NOTIFY isCenterStageEnabledChanged)
-    Q_PROPERTY(
-        int centerStageControlMode READ centerStageControlMode NOTIFY centerStageControlModeChanged)
+    Q_PROPERTY(tavrin::CenterStageControlMode centerStageControlMode READ centerStageControlMode
+                   NOTIFY centerStageControlModeChanged)
     Q_PROPERTY(bool isPortraitEffectEnabled READ isPortraitEffectEnabled NOTIFY
                    isPortraitEffectEnabledChanged)
     Q_PROPERTY(
@@ -30,7 +30,9 @@ public:
     VideoEffectsObserver(MainThreadQueue& queue, CaptureDeviceService& capture);
 
     bool isCenterStageEnabled() const { return settings_.isCenterStageEnabled; }
-    int centerStageControlMode() const { return settings_.centerStageControlMode; }
+    CenterStageControlMode centerStageControlMode() const {
+        return settings_.centerStageControlMode;
+    }
     bool isPortraitEffectEnabled() const { return settings_.isPortraitEffectEnabled; }
     bool isStudioLightEnabled() const { return settings_.isStudioLightEnabled; }
     bool isBackgroundReplacementEnabled() const { return settings_.isBackgroundReplacementEnabled; }

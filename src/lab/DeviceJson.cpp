@@ -110,10 +110,11 @@ void addCamera(QJsonObject& object, CameraDevice& camera) {
     const auto& device = camera.avDevice();
     object.insert(QStringLiteral("isConnected"), camera.isConnected());
     object.insert(QStringLiteral("isSuspended"), camera.isSuspended());
-    const int position = device ? device->position() : 0;
-    object.insert(QStringLiteral("position"), position == 1   ? QJsonValue(QStringLiteral("back"))
-                                              : position == 2 ? QJsonValue(QStringLiteral("front"))
-                                                              : QJsonValue());
+    const auto position = device ? device->position() : CameraPosition::unspecified;
+    object.insert(QStringLiteral("position"),
+                  position == CameraPosition::back    ? QJsonValue(QStringLiteral("back"))
+                  : position == CameraPosition::front ? QJsonValue(QStringLiteral("front"))
+                                                      : QJsonValue());
     QJsonArray formats;
     int activeIndex = -1;
     for (const auto& format : camera.formats()) {

@@ -67,6 +67,9 @@ struct CaptureError {
 
 // One capture device (camera or audio input) of the OS capture service. Reads may be made from
 // any thread; setters need the configuration lock where the service has one.
+// Which way a camera faces, where the capture service knows.
+enum class CameraPosition { unspecified = 0, back = 1, front = 2 };
+
 class CaptureDevice {
 public:
     virtual ~CaptureDevice() = default;
@@ -75,7 +78,7 @@ public:
     virtual QString deviceType() const = 0;
     // A transport four-character code, signed as the capture service delivers it.
     virtual std::int32_t transportType() const = 0;
-    virtual int position() const = 0;
+    virtual CameraPosition position() const = 0;
 
     virtual QList<CaptureFormat> formats() const = 0;
     virtual CaptureFormat activeFormat() const = 0;

@@ -10,10 +10,13 @@
 
 namespace tavrin {
 
+// Who may switch Center Stage: the user alone, applications alone, or both.
+enum class CenterStageControlMode { user = 0, app = 1, cooperative = 2 };
+
 // The system-wide video effect settings the user switches in the system's menu.
 struct VideoEffectSettings {
     bool isCenterStageEnabled = false;
-    int centerStageControlMode = 0;  // 0 user, 1 app, 2 cooperative
+    CenterStageControlMode centerStageControlMode = CenterStageControlMode::user;
     bool isPortraitEffectEnabled = false;
     bool isStudioLightEnabled = false;
     bool isBackgroundReplacementEnabled = false;
@@ -64,7 +67,7 @@ public:
 
     // The class-wide setters. The system may refuse or adjust a value; observers of the key path
     // are told of what it keeps.
-    virtual void setCenterStageControlMode(int mode) = 0;
+    virtual void setCenterStageControlMode(CenterStageControlMode mode) = 0;
     virtual void setCenterStageEnabled(bool enabled) = 0;
     virtual void setUserPreferredCamera(const QString& uniqueID) = 0;
 };

@@ -35,7 +35,9 @@ public:
     std::optional<QString> systemPreferredCamera() const override {
         return first_.systemPreferredCamera();
     }
-    void setCenterStageControlMode(int mode) override { first_.setCenterStageControlMode(mode); }
+    void setCenterStageControlMode(CenterStageControlMode mode) override {
+        first_.setCenterStageControlMode(mode);
+    }
     void setCenterStageEnabled(bool enabled) override { first_.setCenterStageEnabled(enabled); }
     void setUserPreferredCamera(const QString& uniqueID) override {
         first_.setUserPreferredCamera(uniqueID);

@@ -183,7 +183,6 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     addRow(preferred,
            text(QStringLiteral("System Preferred"), FontRole::footnote, TextStyle::secondary));
     makePreferred_ = new QPushButton(QStringLiteral("Make User Preferred"));
-    makePreferred_->setAttribute(Qt::WA_MacSmallSize);
     addRow(preferred, new InspectorRow(QStringLiteral("Set Preferred"), hbox({makePreferred_}, 0)));
 
     // The UVC sections come in when the camera's controller has opened on its own thread.
@@ -233,8 +232,8 @@ CameraInspectorView::CameraInspectorView(AppContext& context, WindowState& state
     connect(centerStage_, &QCheckBox::clicked, this, [this](bool on) {
         auto& capture = context_.platform().captureDevices();
         // While the user alone controls Center Stage the system ignores applications: share it.
-        if (effects_->centerStageControlMode() == 0) {
-            capture.setCenterStageControlMode(2);
+        if (effects_->centerStageControlMode() == CenterStageControlMode::user) {
+            capture.setCenterStageControlMode(CenterStageControlMode::cooperative);
         }
         capture.setCenterStageEnabled(on);
         refreshEffects();
@@ -322,16 +321,15 @@ void CameraInspectorView::refresh() {
     for (const auto* label : {"Connected", "Suspended", "Device Type", "Transport"}) {
         row(QString::fromLatin1(label))->setVisible(device != nullptr);
     }
-    const int position = device ? device->position() : 0;
-    row(QStringLiteral("Position"))->setVisible(device && position != 0);
+    const auto position = device ? device->position() : CameraPosition::unspecified;
+    row(QStringLiteral("Position"))->setVisible(position != CameraPosition::unspecified);
     if (device) {
         row(QStringLiteral("Connected"))->setText(yesNoWord(c.isConnected()));
         row(QStringLiteral("Suspended"))->setText(yesNoWord(c.isSuspended()));
         row(QStringLiteral("Device Type"))->setText(c.deviceTypeName());
         row(QStringLiteral("Position"))
-            ->setText(position == 1   ? QStringLiteral("Back")
-                      : position == 2 ? QStringLiteral("Front")
-                                      : QString::number(position));
+            ->setText(position == CameraPosition::back ? QStringLiteral("Back")
+                                                       : QStringLiteral("Front"));
         transport_->setTransport(CaptureTransportType{device->transportType()});
     }
     row(QStringLiteral("Virtual"))->setText(yesNoWord(c.isVirtual()));

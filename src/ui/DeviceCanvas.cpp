@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "platform/linux/FreedesktopSymbols.h"
+#include "platform/linux/FreedesktopSymbolCatalog.h"
 #include "ui/CameraDetailView.h"
 #include "ui/DisplayDetailView.h"
 #include "ui/MicrophoneDetailView.h"

@@ -6,7 +6,7 @@
 #include <QPixmapCache>
 #include <QStandardPaths>
 
-#include "platform/linux/FreedesktopSymbols.h"
+#include "platform/linux/FreedesktopSymbolCatalog.h"
 
 namespace tavrin {
 

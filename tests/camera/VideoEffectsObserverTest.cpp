@@ -17,11 +17,12 @@ TEST(VideoEffectsObserver, FollowsTheSystemSettingsOnTheMainThread) {
     EXPECT_EQ(observer.keyPaths().size(), 7);
     QSignalSpy centerStage(&observer, &VideoEffectsObserver::isCenterStageEnabledChanged);
     QSignalSpy portrait(&observer, &VideoEffectsObserver::isPortraitEffectEnabledChanged);
-    capture.setVideoEffectSettings({.isCenterStageEnabled = true, .centerStageControlMode = 2});
+    capture.setVideoEffectSettings({.isCenterStageEnabled = true,
+                                    .centerStageControlMode = CenterStageControlMode::cooperative});
     EXPECT_FALSE(observer.isCenterStageEnabled());
     env.settle();
     EXPECT_TRUE(observer.isCenterStageEnabled());
-    EXPECT_EQ(observer.centerStageControlMode(), 2);
+    EXPECT_EQ(observer.centerStageControlMode(), CenterStageControlMode::cooperative);
     EXPECT_EQ(centerStage.count(), 1);
     EXPECT_EQ(portrait.count(), 0);
 }

@@ -80,7 +80,7 @@ TEST_F(CameraInspectorTest, PositionTransportAndFormatRowsFollowTheCaptureDevice
     EXPECT_EQ(view->formatPicker()->currentIndex(), 0);
 
     capture->change({QStringLiteral("activeFormat")}, [](FakeCaptureDeviceState& s) {
-        s.position = 2;
+        s.position = CameraPosition::front;
         s.activeFormat = s.formats[1];
     });
     env_.settle();
@@ -124,7 +124,7 @@ TEST_F(CameraInspectorTest, CenterStageAloneShowsItsSwitchAndStateOnly) {
     view->centerStageSwitch()->click();
     env_.settleAll();
     const auto settings = env_.fake().fakeCaptureDevices().videoEffectSettings();
-    EXPECT_EQ(settings.centerStageControlMode, 2);
+    EXPECT_EQ(settings.centerStageControlMode, CenterStageControlMode::cooperative);
     EXPECT_TRUE(settings.isCenterStageEnabled);
     EXPECT_TRUE(view->centerStageSwitch()->isChecked());
 }

@@ -7,7 +7,7 @@
 #include "camera/CameraTestSupport.h"
 #include "catalogue/DeviceStore.h"
 #include "display/DisplayDevice.h"
-#include "platform/linux/FreedesktopSymbols.h"
+#include "platform/linux/FreedesktopSymbolCatalog.h"
 #include "ui/AudioHogModeSection.h"
 #include "ui/CameraDetailView.h"
 #include "ui/CameraFormatsTable.h"

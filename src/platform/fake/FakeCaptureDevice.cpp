@@ -15,7 +15,7 @@ QString FakeCaptureDevice::deviceType() const {
 std::int32_t FakeCaptureDevice::transportType() const {
     return read([](const auto& d) { return d.transportType; });
 }
-int FakeCaptureDevice::position() const {
+CameraPosition FakeCaptureDevice::position() const {
     return read([](const auto& d) { return d.position; });
 }
 QList<CaptureFormat> FakeCaptureDevice::formats() const {

@@ -12,7 +12,7 @@ struct FakeCaptureDeviceState {
     QString uniqueID;
     QString deviceType;
     std::int32_t transportType = 0;
-    int position = 0;
+    CameraPosition position = CameraPosition::unspecified;
     QList<CaptureFormat> formats;
     CaptureFormat activeFormat;
     MediaTime activeVideoMinFrameDuration;
@@ -50,7 +50,7 @@ public:
     QString uniqueID() const override;
     QString deviceType() const override;
     std::int32_t transportType() const override;
-    int position() const override;
+    CameraPosition position() const override;
     QList<CaptureFormat> formats() const override;
     CaptureFormat activeFormat() const override;
     MediaTime activeVideoMinFrameDuration() const override;

@@ -130,7 +130,7 @@ void FakeCaptureDeviceService::setPreferredCameras(std::optional<QString> user,
     effectObservers_.notify(changed);
 }
 
-void FakeCaptureDeviceService::setCenterStageControlMode(int mode) {
+void FakeCaptureDeviceService::setCenterStageControlMode(CenterStageControlMode mode) {
     auto settings = state_.withLock([](const State& state) { return state.effects; });
     settings.centerStageControlMode = mode;
     setVideoEffectSettings(settings);
@@ -139,7 +139,7 @@ void FakeCaptureDeviceService::setCenterStageControlMode(int mode) {
 void FakeCaptureDeviceService::setCenterStageEnabled(bool enabled) {
     auto settings = state_.withLock([](const State& state) { return state.effects; });
     // As the system does: while the user alone controls Center Stage, an application can't.
-    if (settings.centerStageControlMode == 0) {
+    if (settings.centerStageControlMode == CenterStageControlMode::user) {
         return;
     }
     settings.isCenterStageEnabled = enabled;

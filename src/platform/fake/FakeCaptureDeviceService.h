@@ -22,7 +22,7 @@ public:
                                     std::function<void()> onChange) override;
     std::optional<QString> userPreferredCamera() const override;
     std::optional<QString> systemPreferredCamera() const override;
-    void setCenterStageControlMode(int mode) override;
+    void setCenterStageControlMode(CenterStageControlMode mode) override;
     void setCenterStageEnabled(bool enabled) override;
     void setUserPreferredCamera(const QString& uniqueID) override;
 

@@ -201,7 +201,7 @@ QList<FakeCaptureSourceSpec> readCaptureSources(Reader& root, const char* key) {
                 FakeCaptureDeviceSpec{captureReader.string("deviceType", true),
                                       captureReader.transportType("transportType")};
             spec.captureDevice->position =
-                int(captureReader.optionalInteger("position", 0, 2).value_or(0));
+                CameraPosition(captureReader.optionalInteger("position", 0, 2).value_or(0));
             spec.captureDevice->formats = readFormats(captureReader);
             // A microphone's one format: {"sampleRate": 48000, "channels": 1, "bits": 24}.
             const auto audioFormat = captureReader.object().value(QStringLiteral("audioFormat"));

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/CaptureDevice.h"
 #include "platform/CaptureDeviceFormat.h"
 #include "platform/SXCaptureSource.h"
 #include "platform/SXDisplay.h"
@@ -20,7 +21,7 @@ namespace tavrin {
 struct FakeCaptureDeviceSpec {
     QString deviceType;
     std::int32_t transportType = 0;
-    int position = 0;
+    CameraPosition position = CameraPosition::unspecified;
     QList<CaptureFormat> formats;
     int activeFormat = 0;  // an index into `formats`
     int activeColorSpace = 0;

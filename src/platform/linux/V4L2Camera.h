@@ -79,7 +79,7 @@ public:
     QString uniqueID() const override { return identity().uniqueID; }
     QString deviceType() const override { return identity().deviceType; }
     std::int32_t transportType() const override { return identity().transportType; }
-    int position() const override { return 0; }
+    CameraPosition position() const override { return CameraPosition::unspecified; }
     QList<CaptureFormat> formats() const override;
     CaptureFormat activeFormat() const override;
     MediaTime activeVideoMinFrameDuration() const override;

@@ -27,7 +27,7 @@ public:
     bool supportsPreferredCameras() const override { return false; }
     std::optional<QString> userPreferredCamera() const override { return std::nullopt; }
     std::optional<QString> systemPreferredCamera() const override { return std::nullopt; }
-    void setCenterStageControlMode(int) override {}
+    void setCenterStageControlMode(CenterStageControlMode) override {}
     void setCenterStageEnabled(bool) override {}
     void setUserPreferredCamera(const QString&) override {}
 

@@ -34,7 +34,7 @@ public:
     Subscription observeVideoEffect(const QString&, std::function<void()>) override { return {}; }
     std::optional<QString> userPreferredCamera() const override { return std::nullopt; }
     std::optional<QString> systemPreferredCamera() const override { return std::nullopt; }
-    void setCenterStageControlMode(int) override {}
+    void setCenterStageControlMode(CenterStageControlMode) override {}
     void setCenterStageEnabled(bool) override {}
     void setUserPreferredCamera(const QString&) override {}
 

@@ -1,4 +1,4 @@
-#include "platform/linux/FreedesktopSymbols.h"
+#include "platform/linux/FreedesktopSymbolCatalog.h"
 
 #include <QHash>
 

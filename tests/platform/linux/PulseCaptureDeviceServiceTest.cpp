@@ -2,7 +2,7 @@
 
 #include "support/QtPrinters.h"
 
-#include "platform/linux/PulseCaptureDevices.h"
+#include "platform/linux/PulseCaptureDeviceService.h"
 #include "platform/linux/SoundServerStates.h"
 
 namespace tavrin {

@@ -1,4 +1,4 @@
-#include "platform/linux/PulseCaptureDevices.h"
+#include "platform/linux/PulseCaptureDeviceService.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -73,7 +73,7 @@ public:
     std::int32_t transportType() const override {
         return read(soundServerTransportType, std::int32_t(fourCC("virt")));
     }
-    int position() const override { return 0; }
+    CameraPosition position() const override { return CameraPosition::unspecified; }
 
     QList<CaptureFormat> formats() const override {
         const auto format = activeFormat();
